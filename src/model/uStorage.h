@@ -1,0 +1,34 @@
+// Reading and writing the project folder (project.json, meta/topics.json), the project file
+// (.svp), the Save As folder copy and the per-user last-project record.
+// Every failure is raised as EAppError (or a file-system error) naming the file concerned.
+#pragma once
+
+#include "uDocModel.h"
+
+#include <string>
+
+// Writes project.json, then meta/topics.json under AProject.RootPath. A meta/topics.json that
+// exists but is not valid JSON (a hand-edited tree the loader could not read) is first renamed
+// to topics.json.unreadable-<n> beside it, never overwritten, so the author's tree is kept.
+void SaveProjectFolder(const TDocProject& AProject);
+// Clears AProject, sets RootPath to ARootPath unchanged and fills it from the two files.
+void LoadProjectFolder(const std::string& ARootPath, TDocProject& AProject);
+// Writes the project file (with byte-order mark) and the folder files into the root derived
+// from AFileName; AProject.RootPath is restored afterwards, also on failure.
+void SaveProjectFile(const std::string& AFileName, TDocProject& AProject);
+// Reads a project file: the root folder to open and the stored title.
+void ReadProjectFile(const std::string& AFileName, std::string& ARootPath, std::string& ATitle);
+// The root that belongs to a project file: its folder combined with its name without extension
+// ("Project" when that is empty). No trailing separator.
+std::string DerivedProjectRoot(const std::string& AFileName);
+// Copies a project root for Save As, leaving out the top-level build folder and .svp files.
+void CopyProjectFolder(const std::string& ASource, const std::string& ATarget);
+
+// The per-user folder: $APPDATA (when set and not empty, else the platform's per-user data
+// folder) combined with the executable's name without extension.
+std::string UserDataFolder();
+// Overrides the executable name used for the per-user folder (the desktop app sets "pagewell").
+void SetApplicationExeName(const std::string& AName);
+std::string ApplicationExeName();
+// UserDataFolder() combined with "last_project.txt".
+std::string LastProjectFilePath();
