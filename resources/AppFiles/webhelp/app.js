@@ -1,0 +1,579 @@
+/* WebHelp viewer: table of contents, topic pages and full-text search.
+   Reads window.__SV_TOC ({roots:[{id,title,file,children}]}) and window.__SV_SEARCH
+   ({topics:[{id,title,file,text,keywords}]}), both defined by scripts beside this file.
+   Works from file:// without a server and makes no network request. */
+(function () {
+  "use strict";
+
+  var MAX_RESULTS = 100;
+  var EXCERPT_BEFORE = 60;
+  var EXCERPT_LENGTH = 200;
+
+  var tocData = (window.__SV_TOC && window.__SV_TOC.roots) || [];
+  var searchData = (window.__SV_SEARCH && window.__SV_SEARCH.topics) || [];
+
+  var el = {
+    app: document.getElementById("sv-app"),
+    brand: document.getElementById("sv-brand"),
+    menu: document.getElementById("sv-menu"),
+    side: document.getElementById("sv-side"),
+    splitter: document.getElementById("sv-splitter"),
+    toc: document.getElementById("sv-toc"),
+    search: document.getElementById("sv-search"),
+    searchForm: document.getElementById("sv-search-form"),
+    results: document.getElementById("sv-results"),
+    resultsCount: document.getElementById("sv-results-count"),
+    resultsList: document.getElementById("sv-results-list"),
+    frame: document.getElementById("sv-frame"),
+    empty: document.getElementById("sv-empty"),
+    scrim: document.getElementById("sv-scrim")
+  };
+
+  var projectTitle = document.title;
+  el.brand.textContent = projectTitle;
+
+  // ---- topics ----------------------------------------------------------------------------
+
+  // Every topic the viewer can show, by id: the table of contents first (in its order), then
+  // the search entries that the contents leave out (children of excluded topics).
+  var topics = {};
+  var tocOrder = [];
+  var itemById = {};
+
+  function addTopic(id, title, file) {
+    if (typeof id !== "string" || !id || topics[id]) return topics[id];
+    var t = { id: id, title: String(title || ""), file: String(file || ("topics/" + id + ".html")), order: tocOrder.length };
+    topics[id] = t;
+    tocOrder.push(t);
+    return t;
+  }
+
+  function safeFile(file) {
+    // Only relative paths inside the site: no scheme, no parent folders.
+    return /^[^:?#]+$/.test(file) && file.split("/").indexOf("..") < 0 ? file : "";
+  }
+
+  // ---- table of contents -----------------------------------------------------------------
+
+  function buildToc() {
+    var frag = document.createDocumentFragment();
+    var seen = {};
+    function build(nodes, parentUl, parentLi, depth) {
+      for (var i = 0; i < nodes.length; i++) {
+        var n = nodes[i];
+        if (!n || typeof n.id !== "string" || seen[n.id]) continue;
+        seen[n.id] = true;
+        addTopic(n.id, n.title, n.file);
+        var li = document.createElement("li");
+        li.setAttribute("role", "treeitem");
+        li.setAttribute("tabindex", "-1");
+        li.setAttribute("aria-level", String(depth + 1));
+        li.dataset.id = n.id;
+        li.svParent = parentLi;
+        var row = document.createElement("div");
+        row.className = "sv-row";
+        row.style.paddingLeft = (4 + depth * 16) + "px";
+        var twisty = document.createElement("span");
+        twisty.className = "sv-twisty";
+        twisty.setAttribute("aria-hidden", "true");
+        var a = document.createElement("a");
+        a.href = "#" + encodeURIComponent(n.id);
+        a.tabIndex = -1;
+        a.textContent = n.title || "";
+        row.appendChild(twisty);
+        row.appendChild(a);
+        li.appendChild(row);
+        var kids = Array.isArray(n.children) ? n.children : [];
+        if (kids.length) {
+          var ul = document.createElement("ul");
+          ul.setAttribute("role", "group");
+          build(kids, ul, li, depth + 1);
+          if (ul.firstChild) {
+            li.appendChild(ul);
+            li.setAttribute("aria-expanded", "false");
+          }
+        }
+        if (!li.hasAttribute("aria-expanded")) li.className = "sv-leaf";
+        itemById[n.id] = li;
+        parentUl.appendChild(li);
+      }
+    }
+    build(tocData, frag, null, 0);
+    el.toc.appendChild(frag);
+    var first = el.toc.querySelector("li");
+    if (first) first.tabIndex = 0;
+  }
+
+  function isExpandable(li) { return li.hasAttribute("aria-expanded"); }
+  function isExpanded(li) { return li.getAttribute("aria-expanded") === "true"; }
+  function setExpanded(li, on) { if (isExpandable(li)) li.setAttribute("aria-expanded", on ? "true" : "false"); }
+
+  function visibleItems() {
+    var out = [];
+    (function walk(ul) {
+      for (var li = ul.firstElementChild; li; li = li.nextElementSibling) {
+        out.push(li);
+        if (isExpanded(li)) walk(li.lastElementChild);
+      }
+    })(el.toc);
+    return out;
+  }
+
+  function focusItem(li) {
+    if (!li) return;
+    var old = el.toc.querySelector('li[tabindex="0"]');
+    if (old && old !== li) old.tabIndex = -1;
+    li.tabIndex = 0;
+    li.focus({ preventScroll: true });
+    li.firstElementChild.scrollIntoView({ block: "nearest" });
+  }
+
+  function revealItem(li) {
+    for (var p = li.svParent; p; p = p.svParent) setExpanded(p, true);
+  }
+
+  el.toc.addEventListener("click", function (e) {
+    var row = e.target.closest(".sv-row");
+    if (!row || e.ctrlKey || e.metaKey || e.shiftKey) return;
+    var li = row.parentNode;
+    e.preventDefault();
+    if (e.target.classList.contains("sv-twisty")) {
+      setExpanded(li, !isExpanded(li));
+      focusItem(li);
+      return;
+    }
+    // Selecting a closed parent opens it as well.
+    if (isExpandable(li) && !isExpanded(li)) setExpanded(li, true);
+    focusItem(li);
+    navigateTo(li.dataset.id);
+  });
+
+  el.toc.addEventListener("keydown", function (e) {
+    var li = e.target.closest && e.target.closest("li");
+    if (!li || e.altKey || e.ctrlKey || e.metaKey) return;
+    var items, i;
+    switch (e.key) {
+      case "ArrowDown":
+        items = visibleItems(); i = items.indexOf(li);
+        focusItem(items[Math.min(i + 1, items.length - 1)]);
+        break;
+      case "ArrowUp":
+        items = visibleItems(); i = items.indexOf(li);
+        focusItem(items[Math.max(i - 1, 0)]);
+        break;
+      case "Home":
+        focusItem(el.toc.firstElementChild);
+        break;
+      case "End":
+        items = visibleItems();
+        focusItem(items[items.length - 1]);
+        break;
+      case "ArrowRight":
+        if (isExpandable(li)) {
+          if (!isExpanded(li)) setExpanded(li, true);
+          else focusItem(li.lastElementChild.firstElementChild);
+        }
+        break;
+      case "ArrowLeft":
+        if (isExpanded(li)) setExpanded(li, false);
+        else if (li.svParent) focusItem(li.svParent);
+        break;
+      case "*":
+        var sibs = li.parentNode.children;
+        for (i = 0; i < sibs.length; i++) setExpanded(sibs[i], true);
+        break;
+      case "Enter":
+      case " ":
+        navigateTo(li.dataset.id);
+        break;
+      default:
+        return;
+    }
+    e.preventDefault();
+  });
+
+  // ---- showing a topic -------------------------------------------------------------------
+
+  var currentId = "";
+
+  function idFromHash() {
+    var h = location.hash.replace(/^#/, "");
+    try { h = decodeURIComponent(h); } catch (err) { h = ""; }
+    return h;
+  }
+
+  function frameUrl(t) {
+    return safeFile(t.file);
+  }
+
+  function markCurrent(id) {
+    var old = el.toc.querySelectorAll(".sv-current");
+    for (var i = 0; i < old.length; i++) { old[i].classList.remove("sv-current"); old[i].parentNode.removeAttribute("aria-current"); }
+    markCurrentResult(id);
+    var li = itemById[id];
+    if (!li) return;
+    revealItem(li);
+    li.firstElementChild.classList.add("sv-current");
+    li.setAttribute("aria-current", "page");
+    var prev = el.toc.querySelector('li[tabindex="0"]');
+    if (prev && prev !== li) prev.tabIndex = -1;
+    li.tabIndex = 0;
+    if (!el.results.hidden) return;
+    li.firstElementChild.scrollIntoView({ block: "nearest" });
+  }
+
+  function updateTitle(t) {
+    document.title = t && t.title ? t.title + " - " + projectTitle : projectTitle;
+  }
+
+  // Shows the topic in the page frame without adding a history entry of its own: the address
+  // (index.html#<id>) carries the history.
+  function showTopic(id) {
+    var t = topics[id];
+    if (!t) return false;
+    currentId = id;
+    markCurrent(id);
+    updateTitle(t);
+    var url = frameUrl(t);
+    if (url && frameTopicId() !== id) {
+      try { el.frame.contentWindow.location.replace(url); }
+      catch (err) { el.frame.src = url; }
+    }
+    return true;
+  }
+
+  function navigateTo(id) {
+    if (!topics[id]) return;
+    closeSideOnNarrow();
+    if (idFromHash() === id) { showTopic(id); return; }
+    location.hash = "#" + encodeURIComponent(id);   // hashchange shows it
+  }
+
+  function firstTopicId() {
+    return tocOrder.length ? tocOrder[0].id : "";
+  }
+
+  function route() {
+    var id = idFromHash();
+    if (!topics[id]) {
+      id = firstTopicId();
+      if (!id) return;
+      if (location.hash) history.replaceState(null, "", location.pathname + location.search + "#" + encodeURIComponent(id));
+    }
+    if (id !== currentId || frameTopicId() !== id) showTopic(id);
+  }
+
+  // The id of the page the frame shows, when the browser lets us read its address (same-origin
+  // file pages, or a web server); "" otherwise.
+  function frameTopicId() {
+    var href;
+    try { href = el.frame.contentWindow.location.href; } catch (err) { return ""; }
+    if (!href || href === "about:blank") return "";
+    var m = /([^\/?#]+)\.html?(?:[?#].*)?$/i.exec(href);
+    if (!m) return "";
+    var id = decodeURIComponent(m[1]);
+    return topics[id] ? id : "";
+  }
+
+  // A link followed inside a page: keep the address, the contents and the title in step.
+  el.frame.addEventListener("load", function () {
+    var id = frameTopicId();
+    if (!id || id === currentId) return;
+    currentId = id;
+    history.replaceState(null, "", location.pathname + location.search + "#" + encodeURIComponent(id));
+    markCurrent(id);
+    updateTitle(topics[id]);
+  });
+
+  window.addEventListener("hashchange", route);
+
+  // ---- search ----------------------------------------------------------------------------
+
+  var WORD_RE;
+  try { WORD_RE = new RegExp("[\\p{L}\\p{N}]+", "gu"); }
+  catch (err) { WORD_RE = /[A-Za-z0-9\u00C0-\u024F\u0370-\u03FF\u0400-\u052F\u0590-\u06FF\u0900-\u0DFF\u3040-\u30FF\u4E00-\u9FFF\uAC00-\uD7AF]+/g; }
+  var MARKS_RE = /[\u0300-\u036f]/g;
+
+  // Lower case without accents: "Élan" and "elan", "Ёлка" and "елка" compare equal.
+  function fold(s) {
+    s = s.toLowerCase();
+    if (s.normalize) s = s.normalize("NFD").replace(MARKS_RE, "");
+    return s;
+  }
+
+  function words(text) {
+    return String(text || "").match(WORD_RE) || [];
+  }
+
+  // Index: sorted vocabulary of folded words, each with the topics it occurs in and where.
+  var TITLE = 1, KEYWORD = 2, BODY = 4;
+  var index = null;
+
+  function buildIndex() {
+    var map = new Map();
+    function add(text, topicNo, field) {
+      var ws = words(text);
+      for (var i = 0; i < ws.length; i++) {
+        var w = fold(ws[i]);
+        var posting = map.get(w);
+        if (!posting) { posting = new Map(); map.set(w, posting); }
+        var hit = posting.get(topicNo);
+        if (!hit) { hit = { fields: 0, count: 0 }; posting.set(topicNo, hit); }
+        hit.fields |= field;
+        if (field === BODY) hit.count++;
+      }
+    }
+    var entries = [];
+    for (var i = 0; i < searchData.length; i++) {
+      var s = searchData[i];
+      if (!s || typeof s.id !== "string") continue;
+      var t = addTopic(s.id, s.title, s.file);
+      var no = entries.length;
+      entries.push({ topic: t, title: String(s.title || ""), text: String(s.text || ""), keywords: String(s.keywords || "") });
+      add(s.title, no, TITLE);
+      add(s.keywords, no, KEYWORD);
+      add(s.text, no, BODY);
+    }
+    var vocab = Array.from(map.keys()).sort();
+    index = { vocab: vocab, postings: map, entries: entries };
+  }
+
+  function lowerBound(arr, key) {
+    var lo = 0, hi = arr.length;
+    while (lo < hi) { var mid = (lo + hi) >> 1; if (arr[mid] < key) lo = mid + 1; else hi = mid; }
+    return lo;
+  }
+
+  // Topics holding a word that begins with the term, with the best field and body count.
+  function lookupPrefix(term) {
+    var hits = new Map();
+    var v = index.vocab;
+    for (var i = lowerBound(v, term); i < v.length && v[i].lastIndexOf(term, 0) === 0; i++) {
+      var exact = v[i] === term;
+      index.postings.get(v[i]).forEach(function (hit, no) {
+        var h = hits.get(no);
+        if (!h) { h = { fields: 0, exactFields: 0, count: 0 }; hits.set(no, h); }
+        h.fields |= hit.fields;
+        if (exact) h.exactFields |= hit.fields;
+        h.count += hit.count;
+      });
+    }
+    return hits;
+  }
+
+  function fieldScore(fields, exactFields, count) {
+    var s = 0;
+    if (fields & TITLE) s += 100 + (exactFields & TITLE ? 20 : 0);
+    if (fields & KEYWORD) s += 60 + (exactFields & KEYWORD ? 10 : 0);
+    if (fields & BODY) s += 1 + Math.min(count, 20) * 0.5 + (exactFields & BODY ? 2 : 0);
+    return s;
+  }
+
+  // Every term must occur (as a word prefix) somewhere in the topic; title and keyword hits
+  // rank first, then body frequency; ties keep the contents order.
+  function search(query) {
+    if (!index) buildIndex();
+    var terms = [];
+    words(query).forEach(function (w) { w = fold(w); if (terms.indexOf(w) < 0) terms.push(w); });
+    if (!terms.length) return { terms: terms, results: [] };
+    var scores = null;
+    for (var k = 0; k < terms.length; k++) {
+      var hits = lookupPrefix(terms[k]);
+      var next = new Map();
+      hits.forEach(function (h, no) {
+        if (scores && !scores.has(no)) return;
+        next.set(no, (scores ? scores.get(no) : 0) + fieldScore(h.fields, h.exactFields, h.count));
+      });
+      scores = next;
+      if (!scores.size) break;
+    }
+    var results = [];
+    scores.forEach(function (score, no) { results.push({ entry: index.entries[no], score: score }); });
+    results.sort(function (a, b) { return b.score - a.score || a.entry.topic.order - b.entry.topic.order; });
+    return { terms: terms, results: results };
+  }
+
+  function matchesTerm(word, terms) {
+    var f = fold(word);
+    for (var i = 0; i < terms.length; i++) if (f.lastIndexOf(terms[i], 0) === 0) return true;
+    return false;
+  }
+
+  // Appends text to a node, with every word that begins with a term inside <mark>.
+  function appendHighlighted(node, text, terms) {
+    var last = 0, m;
+    WORD_RE.lastIndex = 0;
+    while ((m = WORD_RE.exec(text))) {
+      if (!matchesTerm(m[0], terms)) continue;
+      if (m.index > last) node.appendChild(document.createTextNode(text.slice(last, m.index)));
+      var mark = document.createElement("mark");
+      mark.textContent = m[0];
+      node.appendChild(mark);
+      last = m.index + m[0].length;
+    }
+    if (last < text.length) node.appendChild(document.createTextNode(text.slice(last)));
+  }
+
+  // A short passage of the body around the first matching word.
+  function excerpt(text, terms) {
+    var at = -1, m;
+    WORD_RE.lastIndex = 0;
+    while ((m = WORD_RE.exec(text))) {
+      if (matchesTerm(m[0], terms)) { at = m.index; break; }
+    }
+    var start = at < 0 ? 0 : Math.max(0, at - EXCERPT_BEFORE);
+    if (start > 0) { var sp = text.indexOf(" ", start); if (sp >= 0 && sp < at) start = sp + 1; }
+    var end = Math.min(text.length, start + EXCERPT_LENGTH);
+    if (end < text.length) { var sp2 = text.lastIndexOf(" ", end); if (sp2 > start + EXCERPT_LENGTH / 2) end = sp2; }
+    return (start > 0 ? "\u2026" : "") + text.slice(start, end) + (end < text.length ? "\u2026" : "");
+  }
+
+  function markCurrentResult(id) {
+    var links = el.resultsList.querySelectorAll(".sv-result");
+    for (var i = 0; i < links.length; i++) links[i].classList.toggle("sv-current", links[i].dataset.id === id);
+  }
+
+  function renderResults(query) {
+    var r = search(query);
+    el.resultsList.textContent = "";
+    var n = r.results.length;
+    el.resultsCount.textContent = n === 0 ? "No topics found" : n === 1 ? "1 topic found" : n + " topics found";
+    var frag = document.createDocumentFragment();
+    for (var i = 0; i < Math.min(n, MAX_RESULTS); i++) {
+      var e = r.results[i].entry;
+      var li = document.createElement("li");
+      var a = document.createElement("a");
+      a.className = "sv-result";
+      a.href = "#" + encodeURIComponent(e.topic.id);
+      a.dataset.id = e.topic.id;
+      var title = document.createElement("span");
+      title.className = "sv-result-title";
+      appendHighlighted(title, e.title, r.terms);
+      a.appendChild(title);
+      if (e.text) {
+        var ex = document.createElement("span");
+        ex.className = "sv-result-excerpt";
+        appendHighlighted(ex, excerpt(e.text, r.terms), r.terms);
+        a.appendChild(ex);
+      }
+      li.appendChild(a);
+      frag.appendChild(li);
+    }
+    el.resultsList.appendChild(frag);
+    markCurrentResult(currentId);
+  }
+
+  function applySearch() {
+    var q = el.search.value;
+    var on = words(q).length > 0;
+    el.results.hidden = !on;
+    el.toc.hidden = on;
+    if (on) renderResults(q);
+    else { el.resultsList.textContent = ""; markCurrent(currentId); }
+  }
+
+  el.search.addEventListener("input", applySearch);
+  el.searchForm.addEventListener("submit", function (e) {
+    e.preventDefault();
+    var first = el.resultsList.querySelector(".sv-result");
+    if (first) navigateTo(first.dataset.id);
+  });
+  el.search.addEventListener("keydown", function (e) {
+    if (e.key === "Escape") {
+      if (el.search.value) { el.search.value = ""; applySearch(); }
+      else el.search.blur();
+      e.preventDefault();
+    } else if (e.key === "ArrowDown") {
+      var first = el.resultsList.querySelector(".sv-result");
+      if (first) { first.focus(); e.preventDefault(); }
+    }
+  });
+  el.resultsList.addEventListener("click", function (e) {
+    var a = e.target.closest(".sv-result");
+    if (!a || e.ctrlKey || e.metaKey || e.shiftKey) return;
+    e.preventDefault();
+    navigateTo(a.dataset.id);
+  });
+  el.resultsList.addEventListener("keydown", function (e) {
+    var a = e.target.closest(".sv-result");
+    if (!a) return;
+    var li = a.parentNode, to = null;
+    if (e.key === "ArrowDown") to = li.nextElementSibling;
+    else if (e.key === "ArrowUp") to = li.previousElementSibling;
+    else if (e.key === "Escape") { el.search.focus(); e.preventDefault(); return; }
+    else return;
+    e.preventDefault();
+    if (to) to.firstElementChild.focus();
+    else if (e.key === "ArrowUp") el.search.focus();
+  });
+
+  // "/" anywhere outside a text field jumps to the search box.
+  document.addEventListener("keydown", function (e) {
+    if (e.key !== "/" || e.ctrlKey || e.metaKey || e.altKey) return;
+    var t = e.target;
+    if (t && (t.tagName === "INPUT" || t.tagName === "TEXTAREA" || t.isContentEditable)) return;
+    e.preventDefault();
+    openSide();
+    el.search.focus();
+    el.search.select();
+  });
+
+  // ---- narrow windows and the splitter ---------------------------------------------------
+
+  var narrow = window.matchMedia ? window.matchMedia("(max-width: 720px)") : { matches: false };
+
+  function openSide() {
+    if (!narrow.matches) return;
+    el.app.classList.add("sv-side-open");
+    el.menu.setAttribute("aria-expanded", "true");
+  }
+  function closeSideOnNarrow() {
+    el.app.classList.remove("sv-side-open");
+    el.menu.setAttribute("aria-expanded", "false");
+  }
+  el.menu.addEventListener("click", function () {
+    if (el.app.classList.contains("sv-side-open")) closeSideOnNarrow();
+    else openSide();
+  });
+  el.scrim.addEventListener("click", closeSideOnNarrow);
+  el.search.addEventListener("focus", openSide);
+
+  el.splitter.addEventListener("pointerdown", function (e) {
+    e.preventDefault();
+    el.splitter.setPointerCapture(e.pointerId);
+    el.splitter.classList.add("sv-dragging");
+    el.frame.style.pointerEvents = "none";
+    function move(ev) {
+      var w = Math.max(160, Math.min(ev.clientX, window.innerWidth - 200));
+      el.side.style.width = w + "px";
+    }
+    function up() {
+      el.splitter.classList.remove("sv-dragging");
+      el.frame.style.pointerEvents = "";
+      el.splitter.removeEventListener("pointermove", move);
+      el.splitter.removeEventListener("pointerup", up);
+      el.splitter.removeEventListener("pointercancel", up);
+    }
+    el.splitter.addEventListener("pointermove", move);
+    el.splitter.addEventListener("pointerup", up);
+    el.splitter.addEventListener("pointercancel", up);
+  });
+
+  // ---- start -----------------------------------------------------------------------------
+
+  buildToc();
+  searchData.forEach(function (s) { if (s) addTopic(s.id, s.title, s.file); });
+  if (!tocOrder.length) {
+    el.frame.hidden = true;
+    el.empty.hidden = false;
+  }
+  route();
+  // Build the search index once the first page is on its way, so the first query is instant.
+  setTimeout(function () { if (!index) buildIndex(); }, 0);
+
+  // For tests and embedding: the viewer's state, read-only.
+  window.__SV_VIEWER = {
+    currentId: function () { return currentId; },
+    search: function (q) { return search(q).results.map(function (r) { return r.entry.topic.id; }); }
+  };
+})();
