@@ -1,0 +1,193 @@
+#include "uHtmlUtils.h"
+
+#include "uRegex.h"
+#include "uUtils.h"
+
+namespace {
+
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool ContinuesColourValue(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || IsAsciiDigit(c) || c == '-';
+}
+
+// Literal replace-all ignoring ASCII case, skipping occurrences that a colour-value character
+// follows.
+std::string ReplaceDeclaration(std::string_view AText, std::string_view AFrom, std::string_view ATo) {
+    size_t hit = FindText(AText, AFrom, 0);
+    if (hit == std::string_view::npos)
+        return std::string(AText);
+    std::string out;
+    out.reserve(AText.size());
+    size_t copied = 0;
+    while (hit != std::string_view::npos) {
+        size_t end = hit + AFrom.size();
+        if (end < AText.size() && ContinuesColourValue(AText[end])) {
+            hit = FindText(AText, AFrom, hit + 1);
+            continue;
+        }
+        out.append(AText.substr(copied, hit - copied));
+        out.append(ATo);
+        copied = end;
+        hit = FindText(AText, AFrom, end);
+    }
+    out.append(AText.substr(copied));
+    return out;
+}
+
+const TRegex& DocLinkRegex() {
+    static const TRegex re(kDocLinkPattern, roIgnoreCase);
+    return re;
+}
+
+}  // namespace
+
+std::string HtmlEncodeEntities(std::string_view AText) {
+    std::string out;
+    out.reserve(AText.size() + AText.size() / 8);
+    for (char c : AText) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out.push_back(c); break;
+        }
+    }
+    return out;
+}
+
+std::string HtmlDecodeEntities(std::string_view AText) {
+    static constexpr std::pair<std::string_view, char> kNamed[] = {
+        {"&amp;", '&'}, {"&apos;", '\''}, {"&gt;", '>'}, {"&lt;", '<'}, {"&quot;", '"'}};
+    std::string out;
+    out.reserve(AText.size());
+    size_t i = 0;
+    const size_t n = AText.size();
+    while (i < n) {
+        size_t amp = AText.find('&', i);
+        if (amp == std::string_view::npos) {
+            out.append(AText.substr(i));
+            break;
+        }
+        out.append(AText.substr(i, amp - i));
+        i = amp;
+        std::string_view rest = AText.substr(i);
+        if (rest.size() > 2 && rest[1] == '#') {
+            size_t semi = rest.find(';', 2);
+            if (semi != std::string_view::npos && semi > 2) {
+                std::string_view digits = rest.substr(2, semi - 2);
+                bool allDigits = true;
+                char32_t value = 0;
+                for (char d : digits) {
+                    if (!IsAsciiDigit(d)) {
+                        allDigits = false;
+                        break;
+                    }
+                    if (value <= 0x10FFFF)  // saturate: anything larger is invalid anyway
+                        value = value * 10 + static_cast<char32_t>(d - '0');
+                }
+                if (allDigits) {
+                    if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+                        value = 0xFFFD;
+                    AppendUtf8(out, value);
+                    i += semi + 1;
+                    continue;
+                }
+            }
+        } else {
+            bool matched = false;
+            for (const auto& [name, ch] : kNamed) {
+                if (StartsWith(rest, name)) {
+                    out.push_back(ch);
+                    i += name.size();
+                    matched = true;
+                    break;
+                }
+            }
+            if (matched)
+                continue;
+        }
+        out.push_back('&');
+        ++i;
+    }
+    return out;
+}
+
+std::string EscapeHtml(std::string_view AText) {
+    // The five passes in a row ("&" first) give the same text as this single scan: no later pass
+    // can meet a character that an earlier one produced.
+    std::string out;
+    out.reserve(AText.size() + AText.size() / 8);
+    for (char c : AText) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        default: out.push_back(c); break;
+        }
+    }
+    return out;
+}
+
+std::string HtmlToPlainText(std::string_view AHtml) {
+    static const TRegex scriptStyle("<(script|style)[^>]*>.*?</\\1>", roIgnoreCase | roSingleLine);
+    static const TRegex anyTag("<[^>]+>");
+    static const TRegex spaces("\\s+");
+    std::string s = scriptStyle.Replace(AHtml, " ");
+    s = anyTag.Replace(s, " ");
+    static constexpr std::pair<std::string_view, std::string_view> kEntities[] = {
+        {"&nbsp;", " "}, {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}};
+    for (const auto& [from, to] : kEntities)
+        s = ReplaceText(s, from, to, /*AAll=*/true, /*AIgnoreCase=*/true);
+    s = spaces.Replace(s, " ");
+    return Trim(s);
+}
+
+std::vector<std::string> ExtractDocLinkIds(std::string_view AHtml) {
+    std::vector<std::string> ids;
+    DocLinkRegex().ForEachMatch(AHtml, [&](const TRegexMatch& AMatch) {
+        ids.emplace_back(AMatch.Group(1));
+        return true;
+    });
+    return ids;
+}
+
+std::string RewriteDocLinks(std::string_view AHtml, const TDocLinkResolver& AResolver) {
+    return DocLinkRegex().Replace(AHtml, [&](const TRegexMatch& AMatch) {
+        std::string target = AResolver ? AResolver(std::string(AMatch.Group(1))) : std::string();
+        if (target.empty())
+            return std::string("href=\"#\"");
+        return "href=\"" + target + "\"";
+    });
+}
+
+std::string MakeWhiteBackgroundsTransparent(std::string_view AHtml) {
+    static constexpr std::string_view kColor = "background-color: transparent";
+    static constexpr std::string_view kShort = "background: transparent";
+    static constexpr std::pair<std::string_view, std::string_view> kSteps[] = {
+        {"background-color: rgb(255, 255, 255)", kColor},
+        {"background-color:rgb(255, 255, 255)", kColor},
+        {"background-color:#ffffff", kColor},
+        {"background-color: #ffffff", kColor},
+        {"background-color:#fff", kColor},
+        {"background-color: #fff", kColor},
+        {"background-color:white", kColor},
+        {"background-color: white", kColor},
+        {"background: rgb(255, 255, 255)", kShort},
+        {"background:#ffffff", kShort},
+        {"background:#fff", kShort},
+        {"background:white", kShort},
+    };
+    std::string s(AHtml);
+    for (const auto& [from, to] : kSteps)
+        s = ReplaceDeclaration(s, from, to);
+    return s;
+}
+
+std::string RebaseAssetLinks(std::string_view AHtml) {
+    std::string s = ReplaceText(AHtml, "src=\"assets/", "src=\"../assets/");
+    return ReplaceText(s, "href=\"assets/", "href=\"../assets/");
+}

@@ -1,0 +1,100 @@
+#include "uHtmlUtils.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TTextCase {
+    const char* Input;
+    const char* Expected;
+};
+
+TEST(HtmlUtils, EncodeEntitiesTouchesOnlyTheFourCharacters) {
+    const TTextCase cases[] = {
+        {"", ""},
+        {"a & b < c > d \"e\" 'f'", "a &amp; b &lt; c &gt; d &quot;e&quot; 'f'"},
+        {"&amp;", "&amp;amp;"},
+        {"caf\xC3\xA9 \xF0\x9F\x98\x80", "caf\xC3\xA9 \xF0\x9F\x98\x80"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HtmlEncodeEntities(c.Input), c.Expected) << c.Input;
+}
+
+TEST(HtmlUtils, DecodeEntitiesKnowsDecimalAndFiveNamedReferences) {
+    const TTextCase cases[] = {
+        {"", ""},
+        {"&#39;&apos;", "''"},
+        {"&amp;&lt;&gt;&quot;", "&<>\""},
+        {"&nbsp;&AMP;&Lt;", "&nbsp;&AMP;&Lt;"},           // other names and other case stay
+        {"&#65;&#128512;", "A\xF0\x9F\x98\x80"},           // astral value
+        {"&#x41;&#;&#12a;&#65", "&#x41;&#;&#12a;&#65"},    // not decimal, or no semicolon
+        {"&amp;lt;", "&lt;"},                              // one scan: decoded once
+        {"&#55357;&#99999999999;", "\xEF\xBF\xBD\xEF\xBF\xBD"},  // surrogate, out of range
+        {"a&b&#", "a&b&#"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HtmlDecodeEntities(c.Input), c.Expected) << c.Input;
+}
+
+TEST(HtmlUtils, EscapeHtmlEscapesFiveCharactersAndReescapesEntities) {
+    EXPECT_EQ(EscapeHtml("&<>\"'"), "&amp;&lt;&gt;&quot;&#39;");
+    EXPECT_EQ(EscapeHtml("&lt;b&gt;"), "&amp;lt;b&amp;gt;");
+    EXPECT_EQ(EscapeHtml(""), "");
+}
+
+TEST(HtmlUtils, PlainTextDropsScriptsAndTagsAndDecodesSixEntities) {
+    const TTextCase cases[] = {
+        {"", ""},
+        {"<p>Hello <script type=\"x\">var a = '<b>';</script><b>bold</b>&nbsp;world</p>", "Hello bold world"},
+        {"<STYLE>\np{}\n</style>A<Style>x</STYLE>B", "A B"},
+        {"  a\t\n\r b  ", "a b"},
+        {"&AMP;lt;b&GT; &quot;q&quot; &#39;s&#39; &copy;", "<b> \"q\" 's' &copy;"},
+        {"x<br/>y", "x y"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HtmlToPlainText(c.Input), c.Expected) << c.Input;
+}
+
+TEST(HtmlUtils, DocLinksAcceptEveryWrittenFormButExactly32Digits) {
+    const std::string id = "0123456789ABCDEF0123456789abcdef";
+    const std::string html = "<a href=\"doc:" + id + "\">a</a> <A HREF = 'DOC:" + id + "\">b</a> " +
+                             "<a href=\"doc:" + id.substr(1) + "\">31</a> <a href=\"doc:" + id + "0\">33</a>" +
+                             "<a href='doc:" + id + "'>again</a>";
+    EXPECT_EQ(ExtractDocLinkIds(html), (std::vector<std::string>{id, id, id}));
+
+    std::vector<std::string> asked;
+    std::string out = RewriteDocLinks(html, [&](const std::string& AID) {
+        asked.push_back(AID);
+        return asked.size() == 2 ? std::string() : AID + ".html";
+    });
+    EXPECT_EQ(out, "<a href=\"" + id + ".html\">a</a> <A href=\"#\">b</a> " + "<a href=\"doc:" + id.substr(1) +
+                       "\">31</a> <a href=\"doc:" + id + "0\">33</a>" + "<a href=\"" + id + ".html\">again</a>");
+    EXPECT_EQ(asked.size(), 3u);
+    EXPECT_EQ(RewriteDocLinks("<a href=\"doc:" + id + "\">", nullptr), "<a href=\"#\">");
+    EXPECT_EQ(RewriteDocLinks("no links", nullptr), "no links");
+}
+
+TEST(HtmlUtils, WhiteBackgroundsBecomeTransparentOnlyWhereTheColourEnds) {
+    const TTextCase cases[] = {
+        {"background-color: rgb(255, 255, 255);", "background-color: transparent;"},
+        {"BACKGROUND-COLOR:#FFFFFF", "background-color: transparent"},
+        {"background-color:#fffabc;background-color:#fff;", "background-color:#fffabc;background-color: transparent;"},
+        {"background-color: whitesmoke", "background-color: whitesmoke"},
+        {"background-color:  white", "background-color:  white"},            // two blanks: untouched
+        {"background:rgb(255,255,255)", "background:rgb(255,255,255)"},       // no blanks: untouched
+        {"background:#fff-x background:white\"", "background:#fff-x background: transparent\""},
+        {"background: rgb(255, 255, 255) background:#ffffff", "background: transparent background: transparent"},
+        {"background-color: #ffffff1", "background-color: #ffffff1"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MakeWhiteBackgroundsTransparent(c.Input), c.Expected) << c.Input;
+}
+
+TEST(HtmlUtils, RebaseAssetLinksOnlyForTheExactSpelling) {
+    EXPECT_EQ(RebaseAssetLinks("<img src=\"assets/images/a.png\"><a href=\"assets/files/b.pdf\">"),
+              "<img src=\"../assets/images/a.png\"><a href=\"../assets/files/b.pdf\">");
+    EXPECT_EQ(RebaseAssetLinks("<img src='assets/a.png'><IMG SRC=\"assets/a.png\"><img src = \"assets/a\">"),
+              "<img src='assets/a.png'><IMG SRC=\"assets/a.png\"><img src = \"assets/a\">");
+}
+
+}  // namespace
