@@ -154,9 +154,13 @@ std::string DerivedProjectRoot(const std::string& AFileName) {
 }
 
 void SaveProjectFile(const std::string& AFileName, TDocProject& AProject) {
+    SaveProjectFileAt(AFileName, AProject, ExpandFileName(DerivedProjectRoot(AFileName)));
+}
+
+void SaveProjectFileAt(const std::string& AFileName, TDocProject& AProject, const std::string& ARootPath) {
     std::string dir = ExtractFileDir(AFileName);
     EnsureDir(dir);
-    std::string root = ExpandFileName(DerivedProjectRoot(AFileName));
+    const std::string root = ExcludeTrailingPathDelimiter(ARootPath);
     EnsureDir(root);
 
     TJson pf = TJson::object();

@@ -16,6 +16,9 @@ void LoadProjectFolder(const std::string& ARootPath, TDocProject& AProject);
 // Writes the project file (with byte-order mark) and the folder files into the root derived
 // from AFileName; AProject.RootPath is restored afterwards, also on failure.
 void SaveProjectFile(const std::string& AFileName, TDocProject& AProject);
+// Same, but the folder files go into ARootPath, which the project file records as its root (a
+// project opened from a root other than the derived one is saved where its topic bodies are).
+void SaveProjectFileAt(const std::string& AFileName, TDocProject& AProject, const std::string& ARootPath);
 // Reads a project file: the root folder to open and the stored title.
 void ReadProjectFile(const std::string& AFileName, std::string& ARootPath, std::string& ATitle);
 // The root that belongs to a project file: its folder combined with its name without extension

@@ -1,0 +1,171 @@
+// TfrmMain: the panels, the left panel's buttons, the tree view, the editor area and the status
+// bar. The main menu is in uMainMenus.cpp.
+#include "uMain.h"
+
+#include "uAppIcons.h"
+#include "uAppInfo.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+
+constexpr int ButtonSize = 34;   // at 96 dots per inch
+constexpr int ButtonGap = 4;
+constexpr int PanelMargin = 8;
+
+int Scaled(const QWidget* AWidget, int APixels) {
+    return static_cast<int>(std::lround(APixels * AWidget->logicalDpiX() / 96.0));
+}
+
+}  // namespace
+
+void TfrmMain::BuildLayout() {
+    spl1 = new QSplitter(Qt::Horizontal, this);
+    spl1->setObjectName("spl1");
+    spl1->setChildrenCollapsible(false);
+    spl1->setHandleWidth(1);
+    setCentralWidget(spl1);
+    BuildLeftPanel();
+    BuildRightPanel();
+    spl1->setStretchFactor(0, 0);
+    spl1->setStretchFactor(1, 1);
+    BuildStatusBar();
+    setWindowIcon(AppIcon(TAppIconKind::Application, 32));
+    resize(1280, 800);
+}
+
+QToolButton* TfrmMain::NewLeftButton(const char* AObjectName, const char* AHint, int AIconKind) {
+    auto* b = new QToolButton(pnlLeftTop);
+    b->setObjectName(AObjectName);
+    b->setToolTip(AHint);
+    b->setAutoRaise(true);
+    b->setIcon(AppIcon(static_cast<TAppIconKind>(AIconKind), 20));
+    b->setIconSize(QSize(Scaled(this, 20), Scaled(this, 20)));
+    b->setFixedSize(Scaled(this, ButtonSize), Scaled(this, ButtonSize));
+    return b;
+}
+
+void TfrmMain::BuildLeftPanel() {
+    pnlLeft = new QWidget(spl1);
+    pnlLeft->setObjectName("pnlLeft");
+    auto* leftLayout = new QVBoxLayout(pnlLeft);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(0);
+
+    pnlLeftTop = new QWidget(pnlLeft);
+    pnlLeftTop->setObjectName("pnlLeftTop");
+    btnNewProject = NewLeftButton("btnNewProject", "New Project", int(TAppIconKind::NewProject));
+    btnOpenProject = NewLeftButton("btnOpenProject", "Open Project...", int(TAppIconKind::OpenProject));
+    btnSave = NewLeftButton("btnSave", "Save Project", int(TAppIconKind::Save));
+    btnProjectSettings = NewLeftButton("btnProjectSettings", "Project Settings...", int(TAppIconKind::Settings));
+    btnNewRootTopic = NewLeftButton("btnNewRootTopic", "Add Root Topic...", int(TAppIconKind::NewRootTopic));
+    btnNewSubTopic = NewLeftButton("btnNewSubTopic", "Add Child Topic...", int(TAppIconKind::NewChildTopic));
+    btnDeleteTopic = NewLeftButton("btnDeleteTopic", "Remove Topic", int(TAppIconKind::DeleteTopic));
+    btnVariablesConditionsSnippets = NewLeftButton("btnVariablesConditionsSnippets",
+                                                   "Variables, Snippets, Conditions...", int(TAppIconKind::Reusable));
+    // Fixed positions, so the panel width can be taken from the last button of a row.
+    QToolButton* const rows[2][4] = {{btnNewProject, btnOpenProject, btnSave, btnProjectSettings},
+                                     {btnNewRootTopic, btnNewSubTopic, btnDeleteTopic, btnVariablesConditionsSnippets}};
+    const int step = Scaled(this, ButtonSize + ButtonGap);
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 4; ++c)
+            rows[r][c]->move(Scaled(this, PanelMargin) + c * step, Scaled(this, PanelMargin) + r * step);
+    pnlLeftTop->setFixedHeight(Scaled(this, PanelMargin) * 2 + step + Scaled(this, ButtonSize));
+
+    // Hidden buttons that carry commands without a place in the panel.
+    btnExportCHM = new QToolButton(pnlLeftTop);
+    btnExportCHM->setObjectName("btnExportCHM");
+    btnExportPDF = new QToolButton(pnlLeftTop);
+    btnExportPDF->setObjectName("btnExportPDF");
+    btnExportWeb = new QToolButton(pnlLeftTop);
+    btnExportWeb->setObjectName("btnExportWeb");
+    btnSaveAs = new QToolButton(pnlLeftTop);
+    btnSaveAs->setObjectName("btnSaveAs");
+    btnSaveAs->setText("Save As");
+    for (QToolButton* b : {btnExportCHM, btnExportPDF, btnExportWeb, btnSaveAs})
+        b->hide();
+    leftLayout->addWidget(pnlLeftTop);
+
+    tvToc = new QTreeWidget(pnlLeft);
+    tvToc->setObjectName("tvToc");
+    tvToc->setHeaderHidden(true);
+    tvToc->setColumnCount(1);
+    tvToc->setSelectionMode(QAbstractItemView::SingleSelection);
+    tvToc->setUniformRowHeights(true);
+    tvToc->setAnimated(true);
+    // Dragging and in-place renaming are switched on by the tree commands once they exist.
+    tvToc->setDragDropMode(QAbstractItemView::NoDragDrop);
+    tvToc->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    leftLayout->addWidget(tvToc, 1);
+    connect(tvToc, &QTreeWidget::currentItemChanged, this, [this] { Guarded(&TfrmMain::tvTocChange); });
+}
+
+void TfrmMain::BuildRightPanel() {
+    pnlRight = new QWidget(spl1);
+    pnlRight->setObjectName("pnlRight");
+    auto* rightLayout = new QVBoxLayout(pnlRight);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->setSpacing(0);
+
+    pnlToolbar = new QWidget(pnlRight);
+    pnlToolbar->setObjectName("pnlToolbar");
+    auto* toolbarLayout = new QHBoxLayout(pnlToolbar);
+    toolbarLayout->setContentsMargins(Scaled(this, 6), Scaled(this, 4), Scaled(this, 6), Scaled(this, 4));
+    toolbarLayout->setSpacing(Scaled(this, 4));
+    rightLayout->addWidget(pnlToolbar);
+
+    pnlToolbar2 = new QWidget(pnlRight);
+    pnlToolbar2->setObjectName("pnlToolbar2");
+    pnlToolbar2->hide();
+    rightLayout->addWidget(pnlToolbar2);
+
+    pcRight = new QTabWidget(pnlRight);
+    pcRight->setObjectName("pcRight");
+    pcRight->addTab(new QWidget(pcRight), "Editor");
+    pcRight->addTab(new QWidget(pcRight), "Properties");
+    pcRight->hide();
+    rightLayout->addWidget(pcRight);
+
+    Panel1 = new QWidget(pnlRight);
+    Panel1->setObjectName("Panel1");
+    Panel1->hide();
+    rightLayout->addWidget(Panel1);
+
+    // The editor area: the editor bridge places its browser view in EdgeLayout.
+    Edge = new QWidget(pnlRight);
+    Edge->setObjectName("Edge");
+    EdgeLayout = new QVBoxLayout(Edge);
+    EdgeLayout->setContentsMargins(0, 0, 0, 0);
+    EdgeLayout->setSpacing(0);
+    rightLayout->addWidget(Edge, 1);
+}
+
+void TfrmMain::BuildStatusBar() {
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->setSizeGripEnabled(false);
+    setStatusBar(StatusBar1);
+    FStatusText = new QLabel(StatusBar1);
+    FStatusText->setObjectName("StatusText");
+    StatusBar1->addWidget(FStatusText, 1);
+
+    lbHomepageURL = new QLabel(StatusBar1);
+    lbHomepageURL->setObjectName("lbHomepageURL");
+    lbHomepageURL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lbHomepageURL->setCursor(Qt::PointingHandCursor);
+    QFont f = lbHomepageURL->font();
+    f.setUnderline(true);
+    lbHomepageURL->setFont(f);
+    lbHomepageURL->installEventFilter(this);
+    StatusBar1->addPermanentWidget(lbHomepageURL);
+}
