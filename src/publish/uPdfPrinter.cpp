@@ -1,0 +1,141 @@
+#include "uPdfPrinter.h"
+
+#include "uProcess.h"
+#include "uUtils.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+const char* const BrowserNames[] = {"msedge", "microsoft-edge", "chromium", "chromium-browser", "google-chrome"};
+
+// A fresh browser profile in the temporary folder, removed again when the print is over, so
+// parallel or earlier runs never share one (a shared profile is locked by the first browser).
+class TTempProfileFolder {
+public:
+    TTempProfileFolder() {
+        std::error_code ec;
+        std::filesystem::path tmp = std::filesystem::temp_directory_path(ec);
+        if (ec)
+            tmp = "/tmp";
+        std::string tmpl = (tmp / "EdgePdfProfile-XXXXXX").string();
+        if (!::mkdtemp(tmpl.data()))
+            throw EAppError("Cannot create a browser profile folder in " + tmp.string());
+        FPath = tmpl;
+    }
+    ~TTempProfileFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(FPath, ec);
+    }
+    TTempProfileFolder(const TTempProfileFolder&) = delete;
+    TTempProfileFolder& operator=(const TTempProfileFolder&) = delete;
+    const std::string& Path() const { return FPath; }
+
+private:
+    std::string FPath;
+};
+
+}  // namespace
+
+TPdfPrinterSearch DefaultPdfPrinterSearch() {
+    const char* path = std::getenv("PATH");
+    return {path ? path : "", RunningExecutableFolder()};
+}
+
+std::string FindEdgeExe(const TPdfPrinterSearch& ASearch) {
+    for (const char* name : BrowserNames) {
+        std::string found = FindExecutableOnPath(name, ASearch.FPathList);
+        if (!found.empty())
+            return found;
+    }
+    return {};
+}
+
+TPdfPrinter FindPdfPrinter(const TPdfPrinterSearch& ASearch) {
+    std::string browser = FindEdgeExe(ASearch);
+    if (!browser.empty())
+        return {TPdfPrinterKind::Browser, browser};
+    if (!ASearch.FAppFolder.empty()) {
+        std::string bundled = CombinePath(ASearch.FAppFolder, BundledPdfPrinterName);
+        if (IsExecutableFile(bundled))
+            return {TPdfPrinterKind::Bundled, bundled};
+    }
+    return {};
+}
+
+std::string PdfDocumentAddress(const std::string& AHtmlPath) {
+    std::string path = ExpandFileName(AHtmlPath);
+    if (PathDelim == '\\')
+        path = ReplaceText(path, "\\", "/");
+    std::string address = "file://";
+    if (!StartsWith(path, "/"))
+        address += '/';
+    for (char c : path) {
+        switch (c) {
+            case '%': address += "%25"; break;
+            case '#': address += "%23"; break;
+            case '?': address += "%3F"; break;
+            case '\\': address += "%5C"; break;  // a file-name character here, not a separator
+            default: address += c;
+        }
+    }
+    return address;
+}
+
+std::vector<std::string> PdfPrinterArguments(const TPdfPrinter& APrinter, const std::string& AHtmlPath,
+                                             const std::string& APdfPath, const std::string& AProfileFolder) {
+    const std::string pdf = ExpandFileName(APdfPath);
+    const std::string address = PdfDocumentAddress(AHtmlPath);
+    if (APrinter.FKind == TPdfPrinterKind::Bundled)
+        return {APrinter.FPath, "--print-to-pdf=" + pdf, address};
+    std::vector<std::string> args = {
+        APrinter.FPath,
+        "--headless",
+        "--disable-gpu",
+        "--no-first-run",
+        "--no-default-browser-check",
+        "--disable-print-preview",
+        "--kiosk-printing",
+        "--user-data-dir=" + AProfileFolder,
+        "--print-to-pdf=" + pdf,
+        // Nothing else talks to the network or updates itself while the browser prints.
+        "--disable-background-networking",
+        "--disable-component-update",
+        "--disable-sync",
+    };
+    // The browser's sandbox refuses to run as root.
+    if (::geteuid() == 0)
+        args.push_back("--no-sandbox");
+    args.push_back(address);
+    return args;
+}
+
+void PrintHtmlToPdf(const std::string& AHtmlPath, const std::string& APdfPath, const TPdfPrinterSearch& ASearch) {
+    const TPdfPrinter printer = FindPdfPrinter(ASearch);
+    if (printer.FKind == TPdfPrinterKind::None)
+        throw EAppError("Microsoft Edge not found");
+    if (printer.FKind == TPdfPrinterKind::Bundled) {
+        RunProcessAndWait(PdfPrinterArguments(printer, AHtmlPath, APdfPath, {}));
+        return;
+    }
+    TTempProfileFolder profile;
+    RunProcessAndWait(PdfPrinterArguments(printer, AHtmlPath, APdfPath, profile.Path()));
+}
+
+void WaitForFile(const std::string& APath, int ATimeoutMs) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    while (true) {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(APath, ec);
+        if (!ec && size > 0)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (Clock::now() - start > std::chrono::milliseconds(ATimeoutMs))
+            throw EAppError("PDF file was not created in time");
+    }
+}

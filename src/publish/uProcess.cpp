@@ -1,0 +1,83 @@
+#include "uProcess.h"
+
+#include "uUtils.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+// Releases the spawn attribute objects on every path out of RunProcessAndWait.
+struct TSpawnActions {
+    posix_spawn_file_actions_t FActions;
+    TSpawnActions() { posix_spawn_file_actions_init(&FActions); }
+    ~TSpawnActions() { posix_spawn_file_actions_destroy(&FActions); }
+    TSpawnActions(const TSpawnActions&) = delete;
+    TSpawnActions& operator=(const TSpawnActions&) = delete;
+};
+
+}  // namespace
+
+int RunProcessAndWait(const std::vector<std::string>& AArgs) {
+    if (AArgs.empty() || AArgs[0].empty())
+        throw EAppError("No program to start");
+    std::vector<char*> argv;
+    argv.reserve(AArgs.size() + 1);
+    for (const std::string& a : AArgs)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
+    TSpawnActions actions;
+    posix_spawn_file_actions_addopen(&actions.FActions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    posix_spawn_file_actions_addclosefrom_np(&actions.FActions, STDERR_FILENO + 1);
+#endif
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, argv[0], &actions.FActions, nullptr, argv.data(), environ);
+    if (rc != 0)
+        throw EAppError("Cannot start " + AArgs[0] + ": " + std::strerror(rc));
+
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            throw EAppError("Cannot wait for " + AArgs[0] + ": " + std::strerror(errno));
+    }
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status);
+    return -1;
+}
+
+bool IsExecutableFile(const std::string& APath) {
+    struct stat st {};
+    return !APath.empty() && ::stat(APath.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(APath.c_str(), X_OK) == 0;
+}
+
+std::string FindExecutableOnPath(const std::string& AName, const std::string& APathList) {
+    if (AName.empty() || APathList.empty())
+        return {};
+    for (const std::string& dir : SplitString(APathList, ':')) {
+        const std::string candidate = CombinePath(dir.empty() ? std::string(".") : dir, AName);
+        if (IsExecutableFile(candidate))
+            return candidate;
+    }
+    return {};
+}
+
+std::string RunningExecutableFolder() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec || exe.empty())
+        return {};
+    return exe.parent_path().string();
+}
