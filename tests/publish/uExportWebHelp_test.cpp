@@ -1,0 +1,165 @@
+#include "publish/WebHelpFixture.h"
+
+#include "uExportWebHelp.h"
+#include "uSettingsCss.h"
+
+#include <gtest/gtest.h>
+
+using namespace webhelp_fixture;
+
+namespace {
+
+// The page as the publisher must write it, spelled out piece by piece.
+std::string ExpectedPage(const std::string& ABody, const std::string& AHeader, const std::string& AHeaderBg) {
+    return "<!doctype html><html><head><meta charset=\"utf-8\"><meta name=\"viewport\" content=\"width=device-width, "
+           "initial-scale=1\"><link rel=\"stylesheet\" href=\"../style.css\"><style>body{margin:0;font-family:Segoe "
+           "UI,Arial;background:#00EEFF;}.sv-page-body p{margin:0;}.sv-page-body h1,.sv-page-body h2,.sv-page-body "
+           "h3,.sv-page-body h4,.sv-page-body h5,.sv-page-body h6{margin:0;}.sv-page-body ul,.sv-page-body "
+           "ol{margin:0;padding-left:1.5em;}.sv-page-body li{margin:0;}table{border-collapse:collapse;max-width:100%;}"
+           "td,th{border:1px solid #999;padding:4px;vertical-align:top;}</style></head><body><div "
+           "class=\"sv-page-header\" style=\"background:" +
+           AHeaderBg + ";padding:12px 16px;\">" + AHeader +
+           "</div><div class=\"sv-page-body\" style=\"padding:16px;\">" + ABody +
+           "</div><div class=\"sv-page-footer\" style=\"padding:10px 16px;border-top:1px solid "
+           "#d0d0d0;font-size:12px;opacity:0.85;\">\xC2\xA9 2026 Me &amp; Co</div></body></html>";
+}
+
+class WebHelpExport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteFixtureProject(FDir / "Proj", FProject);
+        FOut = FDir / "Proj/build/webhelp";
+    }
+    std::string Out(const std::string& ARel) { return GetFile(CombinePath(FOut, ARel)); }
+    void InstallFixtureTemplates() {
+        PutFile(FDir / "Proj/internal/webhelp/app.html",
+                "<html><head><title>WebHelp</title></head><body><title>WebHelp</title></body></html>");
+        PutFile(FDir / "Proj/internal/webhelp/app.js", "var x = 1;\r\n");
+        PutFile(FDir / "Proj/internal/webhelp/app.css",
+                "a{color:__SV_TOC_COLOR__;font-size:__SV_TOC_SIZE__px;background:__SV_LEFT_BG__}b{color:__SV_TOC_COLOR__}");
+    }
+
+    TTempDir FDir;
+    TDocProject FProject;
+    std::string FOut;
+};
+
+}  // namespace
+
+TEST_F(WebHelpExport, pagesMatchTheTemplateByteForByte) {
+    ExportWebHelp(FProject, FOut);
+    EXPECT_EQ(Out("topics/" + kA + ".html"),
+              ExpectedPage("<p style=\"background-color: transparent\">Hello Pagewell &lt;Pro&gt;</p><p><a href=\"" + kC +
+                               ".html\">child</a> <a href=\"#\">hidden</a> <a href=\"#\">gone</a></p><img "
+                               "src=\"../assets/images/pic.png\">",
+                           "<i>A head</i>", "#fafafa"));
+    // No body file: the title as a heading; no own header: the project default files.
+    EXPECT_EQ(Out("topics/" + kC + ".html"), ExpectedPage("<h1>Child</h1>", "<b>Default header</b>", "#eeeeee"));
+    // Blank body: the escaped title; an empty own header falls back to the plain project title.
+    EXPECT_EQ(Out("topics/" + kD + ".html"),
+              ExpectedPage("<h1>A&lt;B</h1>", "<div style=\"font-size:14px;\"><b>Docs & More</b></div>", "#eeeeee"));
+    EXPECT_FALSE(FileExists(CombinePath(FOut, "topics/" + kB + ".html")));
+}
+
+TEST_F(WebHelpExport, tocSearchIndexStyleSheetAndAssets) {
+    ExportWebHelp(FProject, FOut);
+    const std::string toc = "{\"roots\":[{\"id\":\"" + kA + "\",\"title\":\"Start\\/Home \\u00E9\",\"file\":\"topics\\/" +
+                            kA + ".html\",\"children\":[]},{\"id\":\"" + kD + "\",\"title\":\"A<B\",\"file\":\"topics\\/" +
+                            kD + ".html\",\"children\":[]}]}";
+    EXPECT_EQ(Out("toc.json"), toc);
+    EXPECT_EQ(Out("toc.js"), "window.__SV_TOC = " + toc + ";");
+
+    // Dictionary order; the child of the excluded parent is listed; text expanded, then plain.
+    const std::string search =
+        "{\"topics\":[{\"id\":\"" + kA + "\",\"title\":\"Start\\/Home \\u00E9\",\"file\":\"topics\\/" + kA +
+        ".html\",\"text\":\"Hello Pagewell <Pro> child hidden gone\",\"keywords\":\"alpha beta\"},{\"id\":\"" + kC +
+        "\",\"title\":\"Child\",\"file\":\"topics\\/" + kC + ".html\",\"text\":\"\",\"keywords\":\"\"},{\"id\":\"" + kD +
+        "\",\"title\":\"A<B\",\"file\":\"topics\\/" + kD + ".html\",\"text\":\"\",\"keywords\":\"\"}]}";
+    EXPECT_EQ(Out("search.json"), search);
+    EXPECT_EQ(Out("search.js"), "window.__SV_SEARCH = " + search + ";");
+
+    const TProjectSettings settings = FixtureSettings();
+    EXPECT_EQ(Out("style.css"), "body{color:red}" + BuildSettingsCss(&settings));
+    EXPECT_EQ(Out("assets/images/pic.png"), GetFile(FDir / "Proj/assets/images/pic.png"));
+    EXPECT_EQ(Out("assets/css/sub/x.css"), "p{}");
+}
+
+TEST_F(WebHelpExport, missingStyleProfileUsesTheBuiltInBaseRule) {
+    FProject.SetStyleProfile("nothere");
+    ExportWebHelp(FProject, FOut);
+    const TProjectSettings settings = FixtureSettings();
+    EXPECT_EQ(Out("style.css"), "body{font-family:Segoe UI,Arial;line-height:1.5;margin:0;}" + BuildSettingsCss(&settings));
+}
+
+TEST_F(WebHelpExport, emptyProjectStillWritesTocIndexAndFolders) {
+    TDocProject empty;
+    empty.SetRootPath(IncludeTrailingPathDelimiter(FDir / "Empty"));
+    const std::string out = FDir / "Empty/build/webhelp";
+    ExportWebHelp(empty, out);
+    const TProjectSettings defaults;
+    EXPECT_EQ(GetFile(CombinePath(out, "toc.js")), "window.__SV_TOC = {\"roots\":[]};");
+    EXPECT_EQ(GetFile(CombinePath(out, "search.js")), "window.__SV_SEARCH = {\"topics\":[]};");
+    EXPECT_TRUE(DirectoryExists(CombinePath(out, "topics")));
+    EXPECT_TRUE(DirectoryExists(CombinePath(out, "assets")));
+    EXPECT_EQ(GetFile(CombinePath(out, "style.css")),
+              "body{font-family:Segoe UI,Arial;line-height:1.5;margin:0;}" + BuildSettingsCss(&defaults));
+}
+
+TEST_F(WebHelpExport, resolverAnswersOnlyDuringTheExport) {
+    EXPECT_EQ(ResolveWebHelpTopicLink(kA), "");
+    ExportWebHelp(FProject, FOut);
+    EXPECT_EQ(ResolveWebHelpTopicLink(kA), "");
+    EXPECT_EQ(TopicPageFileName(kA), kA + ".html");
+}
+
+TEST_F(WebHelpExport, publishingTwiceIsIdenticalAndKeepsPagesOfDeletedTopics) {
+    InstallFixtureTemplates();
+    const TProjectSettings settings = FixtureSettings();
+    PublishWebHelp(FProject, &settings);
+    const auto first = Snapshot(FOut);
+    PublishWebHelp(FProject, &settings);
+    EXPECT_EQ(Snapshot(FOut), first);
+
+    FProject.DeleteTopic(kD);
+    PublishWebHelp(FProject, &settings);
+    EXPECT_EQ(Out("topics/" + kD + ".html"), first.at("topics/" + kD + ".html"));
+    EXPECT_EQ(Out("toc.json").find(kD), std::string::npos);
+}
+
+// ---- the viewer templates --------------------------------------------------------------------
+
+TEST_F(WebHelpExport, viewerGetsPlaceholdersAndTitleFromTheWindowSettings) {
+    InstallFixtureTemplates();
+    TProjectSettings window = FixtureSettings();
+    window.TocTextColor = 0x332211;
+    window.TocTextSize = 9;
+    const std::string index = PublishWebHelp(FProject, &window);
+    EXPECT_EQ(index, ExpandFileName(CombinePath(FOut, "index.html")));
+    EXPECT_EQ(Out("index.html"),
+              "<html><head><title>Docs &amp; More</title></head><body><title>WebHelp</title></body></html>");
+    EXPECT_EQ(Out("app.js"), "var x = 1;\r\n");
+    EXPECT_EQ(Out("app.css"), "a{color:#112233;font-size:9px;background:#00EEFF}b{color:#112233}");
+}
+
+TEST_F(WebHelpExport, viewerWithoutWindowSettingsKeepsPlaceholders) {
+    InstallFixtureTemplates();
+    PublishWebHelp(FProject, nullptr);
+    EXPECT_EQ(Out("app.css"), GetFile(FDir / "Proj/internal/webhelp/app.css"));
+}
+
+TEST_F(WebHelpExport, missingTemplateFolderInstallsNoViewer) {
+    const TProjectSettings settings = FixtureSettings();
+    const std::string index = PublishWebHelp(FProject, &settings);
+    EXPECT_FALSE(FileExists(index));
+    EXPECT_TRUE(FileExists(CombinePath(FOut, "toc.js")));
+}
+
+TEST_F(WebHelpExport, missingTemplateFileFailsBeforeTheTitleStep) {
+    InstallFixtureTemplates();
+    std::filesystem::remove(FDir / "Proj/internal/webhelp/app.js");
+    const TProjectSettings settings = FixtureSettings();
+    EXPECT_THROW(PublishWebHelp(FProject, &settings), EAppError);
+    // index.html was copied but its title not replaced; app.css never came.
+    EXPECT_EQ(Out("index.html"), GetFile(FDir / "Proj/internal/webhelp/app.html"));
+    EXPECT_FALSE(FileExists(CombinePath(FOut, "app.css")));
+}
