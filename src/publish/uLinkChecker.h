@@ -1,0 +1,26 @@
+// The link check: reads every topic's body file from disk and lists missing body files, topic
+// links to ids the project does not have, and local file references whose file does not exist.
+// Works on what is stored, not on unsaved edits. Stateless; failures reading an existing body
+// file are raised as EAppError.
+#pragma once
+
+#include "uDocModel.h"
+
+#include <string>
+#include <vector>
+
+struct TLinkIssue {
+    std::string TopicID;
+    std::string TopicTitle;
+    std::string Issue;  // "Missing HTML file: ...", "Broken internal link: doc:...", "Missing local reference: ..."
+    bool operator==(const TLinkIssue&) const = default;
+};
+
+// Topics in dictionary order; per topic its broken topic links first, then its missing local
+// references, each in document order and repeated as often as they occur. A reference that
+// cannot be made into a file path is reported as a missing local reference.
+std::vector<TLinkIssue> CheckProjectLinks(const TDocProject& AProject);
+
+// The desktop command's message text: "No link issues found." for no issues, else one
+// "title: message" line per issue, each ended by a line break.
+std::string FormatLinkIssues(const std::vector<TLinkIssue>& AIssues);

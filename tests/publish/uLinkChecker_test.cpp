@@ -1,0 +1,101 @@
+#include "publish/WebHelpFixture.h"
+
+#include "uLinkChecker.h"
+
+#include <gtest/gtest.h>
+
+using namespace webhelp_fixture;
+
+namespace {
+
+class LinkCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FProject.SetRootPath(IncludeTrailingPathDelimiter(FDir / "Proj"));
+        PutFile(FDir / "Proj/assets/images/ok.png", "png");
+        PutFile(FDir / "Proj/files/a.pdf", "pdf");
+    }
+    TTopic& Topic(const std::string& AID, const std::string& ATitle, const std::string* ABody) {
+        TTopic& t = AddFixedTopic(FProject, AID, ATitle);
+        if (ABody)
+            PutFile(t.HtmlPath(), *ABody);
+        return t;
+    }
+
+    TTempDir FDir;
+    TDocProject FProject;
+};
+
+}  // namespace
+
+TEST_F(LinkCheck, cleanProjectHasNoIssues) {
+    const std::string body = "<a href=\"doc:" + kA + "\">me</a><img src=\"assets/images/ok.png\"><a href=\"files/a.pdf\">";
+    Topic(kA, "Alpha", &body);
+    EXPECT_TRUE(CheckProjectLinks(FProject).empty());
+    EXPECT_EQ(FormatLinkIssues({}), "No link issues found.");
+}
+
+TEST_F(LinkCheck, reportsEachKindInTopicAndDocumentOrder) {
+    const std::string lower(32, 'c');
+    const std::string body =
+        "<img src=\"assets/images/gone.png\">"             // missing, but listed after the topic links
+        "<a href=\"doc:" + kUnknown + "\">x</a>"            // broken
+        "<a href=\"doc:" + kUnknown + "\">x again</a>"      // the same, reported twice
+        "<a href=\"doc:" + lower + "\">case</a>"            // differs from kC only in case
+        "<a href=\"doc:123\">short id</a>"                  // neither a topic link nor local
+        "<IMG SRC = \"assets/images/ok.png\">"              // exists
+        "<img src=\"assets\\images\\ok.png\">"              // backslashes accepted
+        "<img src=\"./assets/../assets/images/ok.png\">"    // dots resolved
+        "<a href=\"http://example.invalid/\">web</a><a href=\"HTTPS://x\">s</a><a href=\"MailTo:a@b\">m</a>"
+        "<a href=\"#top\">top</a><a href='single.txt'>single quotes are not looked at</a>"
+        "<a href=\"files/a.pdf#page=2\">fragment</a>"       // looked up with the fragment: missing
+        "<a href=\"files/a.pdf?x=1\">query</a>"
+        "<img src=\"data:image/png;base64,AAAA\">"
+        "<a href=\"javascript:void(0)\">script</a>"
+        "<a href=\"ftp://host/file\">other scheme</a>"
+        "<a href=\"" + FDir.Path() + "/Proj/files/a.pdf\">absolute, exists</a>";
+    const std::string fine = "<p>fine</p>";
+    Topic(kA, "No file", nullptr);
+    Topic(kB, "Links", &body);
+    Topic(kC, "Fine", &fine);
+
+    const std::vector<TLinkIssue> expected = {
+        {kA, "No file", "Missing HTML file: " + FProject.GetTopic(kA).HtmlPath()},
+        {kB, "Links", "Broken internal link: doc:" + kUnknown},
+        {kB, "Links", "Broken internal link: doc:" + kUnknown},
+        {kB, "Links", "Broken internal link: doc:" + lower},
+        {kB, "Links", "Missing local reference: assets/images/gone.png"},
+        {kB, "Links", "Missing local reference: files/a.pdf#page=2"},
+        {kB, "Links", "Missing local reference: files/a.pdf?x=1"},
+        {kB, "Links", "Missing local reference: data:image/png;base64,AAAA"},
+        {kB, "Links", "Missing local reference: javascript:void(0)"},
+        {kB, "Links", "Missing local reference: ftp://host/file"},
+    };
+    EXPECT_EQ(CheckProjectLinks(FProject), expected);
+    EXPECT_EQ(FormatLinkIssues({expected[0], expected[1]}),
+              "No file: " + expected[0].Issue + "\nLinks: Broken internal link: doc:" + kUnknown + "\n");
+}
+
+// A reference that is no valid path (here one holding a NUL character) is reported like any
+// missing file, and the check goes on with the rest of the topic and the project.
+TEST_F(LinkCheck, referenceThatIsNoPathIsReportedAndTheCheckGoesOn) {
+    const std::string body = std::string("<img src=\"a\0b.png\"><img src=\"after.png\">", 40);
+    const std::string next = "<img src=\"next.png\">";
+    Topic(kA, "Bad", &body);
+    Topic(kB, "Next", &next);
+    const std::vector<TLinkIssue> expected = {
+        {kA, "Bad", std::string("Missing local reference: a\0b.png", 32)},
+        {kA, "Bad", "Missing local reference: after.png"},
+        {kB, "Next", "Missing local reference: next.png"},
+    };
+    EXPECT_EQ(CheckProjectLinks(FProject), expected);
+}
+
+TEST_F(LinkCheck, deletedImageIsReportedOnceGone) {
+    const std::string body = "<img src=\"assets/images/ok.png\">";
+    Topic(kA, "Pic", &body);
+    EXPECT_TRUE(CheckProjectLinks(FProject).empty());
+    std::filesystem::remove(FDir / "Proj/assets/images/ok.png");
+    ASSERT_EQ(CheckProjectLinks(FProject).size(), 1u);
+    EXPECT_EQ(CheckProjectLinks(FProject)[0].Issue, "Missing local reference: assets/images/ok.png");
+}
