@@ -5,6 +5,7 @@
 #include <array>
 #include <charconv>
 #include <limits>
+#include <string_view>
 
 namespace {
 
@@ -34,23 +35,59 @@ double ReadDouble(const TJson& AObject, const char* AKey, double ACurrent) {
     return v && v->is_number() ? v->get<double>() : ACurrent;
 }
 
-std::string ReadString(const TJson& AObject, const char* AKey, const std::string& ACurrent) {
+// The text of a value that stands where a string is expected: a string's content, any other
+// value its compact JSON text. False for a missing key, which keeps the field's current value.
+bool ReadText(const TJson& AObject, const char* AKey, std::string& AText) {
     const TJson* v = JsonMember(AObject, AKey);
-    return v ? JsonText(v) : ACurrent;
+    if (!v)
+        return false;
+    AText = JsonText(v);
+    return true;
+}
+
+// True when the JSON text nests arrays and objects at most ALimit levels deep (brackets inside
+// strings do not count). Deeper values are refused before parsing: copying and writing such a
+// value recurses once per level and could exhaust the stack.
+bool NestingWithin(std::string_view AText, size_t ALimit) {
+    size_t depth = 0;
+    bool inString = false;
+    for (size_t i = 0; i < AText.size(); ++i) {
+        const char c = AText[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > ALimit)
+                return false;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return true;
+}
+
+std::string ReadString(const TJson& AObject, const char* AKey, const std::string& ACurrent) {
+    std::string text;
+    return ReadText(AObject, AKey, text) ? text : ACurrent;
 }
 
 TColor ReadColor(const TJson& AObject, const char* AKey, TColor ACurrent) {
-    const TJson* v = JsonMember(AObject, AKey);
-    return v ? HexToColor(JsonText(v), ACurrent) : ACurrent;
+    std::string text;
+    return ReadText(AObject, AKey, text) ? HexToColor(text, ACurrent) : ACurrent;
 }
 
 bool ReadBool(const TJson& AObject, const char* AKey, bool ACurrent) {
     const TJson* v = JsonMember(AObject, AKey);
-    if (!v)
-        return ACurrent;
-    if (v->is_boolean())
+    if (v && v->is_boolean())
         return v->get<bool>();
-    const std::string s = Trim(JsonText(v));
+    std::string text;
+    if (!ReadText(AObject, AKey, text))
+        return ACurrent;
+    const std::string s = Trim(text);
     if (SameText(s, "true"))
         return true;
     if (SameText(s, "false"))
@@ -172,8 +209,9 @@ void TProjectSettings::SaveToFile(const std::string& AFileName) const {
 bool TProjectSettings::LoadFromFile(const std::string& AFileName) {
     if (!FileExists(AFileName))
         return false;
+    const std::string text = ReadUtf8File(AFileName);
     TJson parsed;
-    if (!JsonTryParse(ReadUtf8File(AFileName), parsed) || !parsed.is_object())
+    if (!NestingWithin(text, 512) || !JsonTryParse(text, parsed) || !parsed.is_object())
         return false;
     try {
         FromJson(parsed);

@@ -151,6 +151,7 @@ TEST(ProjectSettings, FromJsonReadsTolerantlyAndNormalises) {
         {R"({"ProjTitle":""})", none, [](auto& s) { s.ProjTitle = ""; }},
         {R"({"DefaultFontName":"  Arial  "})", none, [](auto& s) { s.DefaultFontName = "  Arial  "; }},
         {R"({"CopyrightText":12})", none, [](auto& s) { s.CopyrightText = "12"; }},
+        {R"({"CopyrightText":[1,"a\/b"]})", none, [](auto& s) { s.CopyrightText = "[1,\"a\\/b\"]"; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.json);
@@ -221,6 +222,25 @@ TEST(ProjectSettings, LoadFromFileRejectsWhatIsNotAnObject) {
         EXPECT_NE(std::string(e.what()).find("frac.json"), std::string::npos) << e.what();
         EXPECT_NE(std::string(e.what()).find("12.5"), std::string::npos) << e.what();
     }
+}
+
+TEST(ProjectSettings, HostileNestingIsRefusedInsteadOfCrashing) {
+    TTempDir tmp;
+    const TProjectSettings base = NonDefaultSettings();
+    auto nested = [](size_t n) { return std::string(n, '[') + std::string(n, ']'); };
+    // A deep value followed by more keys: parsing alone would copy it recursively.
+    PutFile(tmp / "deep.json", "{\"ProjTitle\":" + nested(200000) + ",\"LinkColor\":1,\"TocTextSize\":50}");
+    TProjectSettings s = base;
+    EXPECT_FALSE(s.LoadFromFile(tmp / "deep.json"));
+    EXPECT_TRUE(s == base);
+
+    // Moderate nesting, and brackets inside strings, are read as usual.
+    PutFile(tmp / "ok.json", "{\"ProjTitle\":\"" + std::string(1000, '[') + "\",\"CopyrightText\":" + nested(100) +
+                                 ",\"TocTextSize\":50}");
+    ASSERT_TRUE(s.LoadFromFile(tmp / "ok.json"));
+    EXPECT_EQ(s.ProjTitle, std::string(1000, '['));
+    EXPECT_EQ(s.CopyrightText, nested(100));
+    EXPECT_EQ(s.TocTextSize, 36);
 }
 
 TEST(ProjectSettings, SaveFailureIsRaised) {
