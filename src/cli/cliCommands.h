@@ -1,0 +1,27 @@
+// The commands of pagewell-cli. Each command lives in its own file and is listed once in the
+// table in main.cpp. A command receives the arguments after its own name, writes its results to
+// stdout and its errors to stderr, and returns the process exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+using TCliArgs = std::vector<std::string>;
+
+// Exit codes shared by the commands.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+int RunPublishWebHelp(const TCliArgs& AArgs);  // cliWebHelp.cpp
+int RunCheckLinks(const TCliArgs& AArgs);      // cliCheckLinks.cpp
+
+// ---- helpers for the commands (cliCommon.cpp) ------------------------------------------------
+
+// The folder holding the running executable (its resources/ copy sits there: AppFiles/...).
+std::string ApplicationFolder();
+// Writes AMessage and a line break to stderr and returns AExitCode.
+int CliFail(const std::string& AMessage, int AExitCode);
+// Checks that AArgs is exactly one PROJECT argument; otherwise prints the usage line of
+// ACommand to stderr and returns false.
+bool TakeProjectArgument(const TCliArgs& AArgs, const std::string& ACommand, std::string& AProject);

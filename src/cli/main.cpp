@@ -1,0 +1,77 @@
+// pagewell-cli: headless publishing and link checking on the core alone.
+//   pagewell-cli COMMAND [ARGUMENTS]     pagewell-cli --help
+#include "cliCommands.h"
+
+#include "uUtils.h"
+
+#include <algorithm>
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+struct TCliCommand {
+    const char* Name;     // one or more words, e.g. "publish webhelp"
+    const char* Args;     // argument synopsis for the help
+    const char* Summary;  // one line for the help
+    int (*Run)(const TCliArgs& AArgs);
+};
+
+// Every command, in the order --help lists them.
+const TCliCommand kCommands[] = {
+    {"publish webhelp", "PROJECT", "write build/webhelp under the project root; prints the path of index.html", RunPublishWebHelp},
+    {"check-links", "PROJECT", "list missing topic files, broken topic links and missing local files", RunCheckLinks},
+};
+
+std::vector<std::string> Words(const char* AName) {
+    std::vector<std::string> words;
+    std::istringstream in(AName);
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    return words;
+}
+
+void PrintHelp(std::ostream& AOut) {
+    AOut << "pagewell-cli " << PAGEWELL_VERSION << ": publish and check Pagewell projects without the desktop app.\n\n"
+         << "Usage: pagewell-cli COMMAND PROJECT\n"
+         << "PROJECT is a project file (.svp) or a project root folder.\n\nCommands:\n";
+    auto line = [&](std::string ASynopsis, const char* ASummary) {
+        ASynopsis.resize(std::max<size_t>(ASynopsis.size() + 2, 26), ' ');
+        AOut << "  " << ASynopsis << ASummary << '\n';
+    };
+    for (const TCliCommand& c : kCommands)
+        line(std::string(c.Name) + " " + c.Args, c.Summary);
+    line("--help", "show this text");
+    AOut << '\n'
+         << "Exit codes: 0 success; 1 publishing failed or link issues found; 2 usage error or the check could not run.\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        PrintHelp(std::cerr);
+        return kExitUsage;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        PrintHelp(std::cout);
+        return kExitOk;
+    }
+    for (const TCliCommand& c : kCommands) {
+        const std::vector<std::string> name = Words(c.Name);
+        if (args.size() >= name.size() && std::equal(name.begin(), name.end(), args.begin())) {
+            try {
+                return c.Run(TCliArgs(args.begin() + static_cast<long>(name.size()), args.end()));
+            } catch (const std::exception& e) {
+                return CliFail(e.what(), kExitFailed);
+            }
+        }
+    }
+    std::string given;
+    for (const std::string& a : args)
+        given += (given.empty() ? "" : " ") + a;
+    std::cerr << "Unknown command: " << given << "\n\n";
+    PrintHelp(std::cerr);
+    return kExitUsage;
+}
