@@ -9,7 +9,7 @@
 class TUiPrompts;
 
 // The message as the error box shows it: a full stop is added when the last character's code is
-// above that of the full stop (so "Saved" gets one, "Done." and "Why?" do not). Empty stays empty.
+// above that of the full stop (so "Saved" and "Why?" get one, "Done." and "Stop!" do not). Empty stays empty.
 std::string ErrorBoxText(const std::string& AMessage);
 
 // Shows AMessage in the application's error box through APrompts.

@@ -26,6 +26,7 @@ QMenu::separator { height: 1px; background: #E6E9ED; margin: 4px 8px; }
 #tvToc::item { padding: 4px 2px; border-radius: 4px; color: #1F2933; }
 #tvToc::item:hover { background: #EDF1F6; }
 #tvToc::item:selected { background: #DCE7F8; color: #102A43; }
+#tvToc::branch { background: transparent; }
 #pnlRight { background: #FFFFFF; }
 #pnlToolbar { background: #FFFFFF; border-bottom: 1px solid #E6E9ED; }
 #Edge { background: #FFFFFF; }

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QLabel>
 #include <QSplitter>
 #include <cmath>
@@ -51,9 +52,9 @@ void TfrmMain::FormCreate(const QStringList& AArguments) {
     // 5. The style profile list belongs to the topic properties unit.
     // 6. Toolbar and left panel width.
     InitFormattingToolbar();
-    const int w = btnVariablesConditionsSnippets->width();
-    pnlLeft->resize(static_cast<int>(std::lround(w * 1.2)) + btnVariablesConditionsSnippets->x(), pnlLeft->height());
-    spl1->setSizes({pnlLeft->width(), std::max(1, width() - pnlLeft->width())});
+    FLeftPanelWidth = static_cast<int>(std::lround(btnVariablesConditionsSnippets->width() * 1.2)) +
+                      btnVariablesConditionsSnippets->x();
+    ApplyLeftPanelWidth();
     LayoutToolbar();
 
     // 7, 8. The editor bridge and its page.
@@ -99,6 +100,20 @@ void TfrmMain::FormDestroy() {
     FPendingTextFiles.clear();
     FSettings.reset();
     FProject.reset();
+}
+
+void TfrmMain::ApplyLeftPanelWidth() {
+    const int total = std::max(spl1->width(), width());
+    spl1->setSizes({FLeftPanelWidth, std::max(1, total - FLeftPanelWidth - spl1->handleWidth())});
+}
+
+void TfrmMain::showEvent(QShowEvent* AEvent) {
+    QMainWindow::showEvent(AEvent);
+    // The splitter shares out its width only once it has one.
+    if (!FShownOnce) {
+        FShownOnce = true;
+        ApplyLeftPanelWidth();
+    }
 }
 
 void TfrmMain::closeEvent(QCloseEvent* AEvent) {

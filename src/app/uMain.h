@@ -194,6 +194,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* AEvent) override;  // FormCloseQuery
+    void showEvent(QShowEvent* AEvent) override;
     bool eventFilter(QObject* AWatched, QEvent* AEvent) override;
 
 private:
@@ -201,6 +202,7 @@ private:
     void FormCreate(const QStringList& AArguments);
     void FormDestroy();
     void OpenStartupProject(const QStringList& AArguments);
+    void ApplyLeftPanelWidth();
     // Runs a command through the general error display.
     void Guarded(void (TfrmMain::*ACommand)());
     // uMainLayout.cpp
@@ -245,5 +247,7 @@ private:
 
     QLabel* FStatusText = nullptr;
     QWidget* FEditorPlaceholder = nullptr;
+    int FLeftPanelWidth = 0;
+    bool FShownOnce = false;
     bool FDestroyed = false;
 };

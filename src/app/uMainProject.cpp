@@ -420,6 +420,7 @@ bool TfrmMain::ConfirmSaveChanges() {
     FPendingTextFiles.clear();
     FDirtyHtml.clear();
     FProjectDirty = false;
+    UpdateCaption();  // the caption and Save follow the flag even if the command fails later
     return true;
 }
 
