@@ -1,0 +1,180 @@
+#include "uExportPdf.h"
+
+#include "uHtmlUtils.h"
+#include "uProjectSettings.h"
+#include "uPublishCommon.h"
+#include "uTokenExpansion.h"
+#include "uSettingsCss.h"
+#include "uTopicHeaders.h"
+#include "uUtils.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const CrLf = "\r\n";
+
+std::string JoinLines(const std::vector<std::string>& ALines) {
+    std::string out;
+    for (const std::string& line : ALines) {
+        out += line;
+        out += CrLf;
+    }
+    return out;
+}
+
+// Everything from each "<" to the next ">" removed; a "<" without a ">" after it stays.
+std::string StripTags(const std::string& AText) {
+    std::string out;
+    out.reserve(AText.size());
+    size_t pos = 0;
+    while (pos < AText.size()) {
+        const size_t lt = AText.find('<', pos);
+        if (lt == std::string::npos)
+            break;
+        const size_t gt = AText.find('>', lt + 1);
+        if (gt == std::string::npos)
+            break;
+        out.append(AText, pos, lt - pos);
+        pos = gt + 1;
+    }
+    out.append(AText, pos, std::string::npos);
+    return out;
+}
+
+void DeleteFileQuietly(const std::string& APath) {
+    std::error_code ec;
+    fs::remove(fs::path(APath), ec);
+}
+
+}  // namespace
+
+std::string PdfOutputFolder(const TDocProject& AProject) {
+    return CombinePath(CombinePath(AProject.RootPath(), "build"), "pdf");
+}
+
+std::string HeadingTagForDepth(int ADepth) {
+    long long level = static_cast<long long>(ADepth) + 1;
+    if (level < 1)
+        level = 1;
+    if (level > 6)
+        level = 6;
+    return "h" + IntToStr(level);
+}
+
+std::string PlainHeaderTitle(const std::string& AHeaderHtml) {
+    // The editor page writes a no-break space as "&nbsp;", which the decoder leaves alone; it
+    // is read as the character here so a heading never shows the entity's text.
+    std::string text = ReplaceText(StripTags(AHeaderHtml), "&nbsp;", "\u00A0");
+    text = HtmlDecodeEntities(text);
+    text = ReplaceText(text, "\u00A0", " ");
+    return Trim(text);
+}
+
+std::string PdfHeadingText(const TDocProject& AProject, const std::string& AID, const std::string& ATitle) {
+    const std::optional<std::string> source = PdfHeaderSourceHtml(AProject, AID);
+    if (!source)
+        return ATitle;
+    std::string text = PlainHeaderTitle(*source);
+    return text.empty() ? ATitle : text;
+}
+
+std::string ResolvePdfTopicLink(const TDocProject& AProject, const std::string& AID) {
+    return AProject.HasTopic(AID) ? "#" + AID : "#";
+}
+
+std::string PdfTopicBody(TTokenExpander& AExpander, const TDocProject& AProject, const std::string& AID) {
+    return ExpandAndRewriteTopicLinks(AExpander, ReadTopicBody(AProject, AID),
+                                      [&AProject](const std::string& AId) { return ResolvePdfTopicLink(AProject, AId); });
+}
+
+std::string BuildManualHtml(const TDocProject& AProject) {
+    std::vector<std::string> lines = {
+        "<!doctype html>",
+        "<html>",
+        "<head>",
+        "<meta charset=\"utf-8\">",
+        "<title>" + HtmlEncodeEntities(AProject.Title()) + "</title>",
+        "<link rel=\"stylesheet\" href=\"style.css\">",
+        "<style>",
+        "@page {",
+        "  size: auto;",
+        "  margin: 0mm;",
+        "}",
+        "html, body { margin:20; }",
+        "</style>",
+        "</head>",
+        "<body>",
+    };
+    TTokenExpander expander(AProject);
+    ForEachTopicInTocOrder(AProject, [&](const TTopic& ATopic, int ADepth) {
+        if (ATopic.ExcludePdf())
+            return false;  // the whole subtree stays out
+        const std::string tag = HeadingTagForDepth(ADepth);
+        lines.push_back("<section id=\"" + ATopic.ID() + "\">");
+        lines.push_back("<" + tag + ">" + HtmlEncodeEntities(PdfHeadingText(AProject, ATopic.ID(), ATopic.Title())) +
+                        "</" + tag + ">");
+        lines.push_back(PdfTopicBody(expander, AProject, ATopic.ID()));
+        lines.push_back("</section>");
+        return true;
+    });
+    lines.push_back("</body>");
+    lines.push_back("</html>");
+    return JoinLines(lines);
+}
+
+std::string BuildPdfStyleSheet(const TDocProject& AProject) {
+    const std::string sheet =
+        CombinePath(CombinePath(AProject.RootPath(), "styles"), AProject.StyleProfile() + ".css");
+    std::string css = FileExists(sheet) ? ReadUtf8File(sheet) : std::string(FallbackBaseCss);
+    if (css.find("p { margin") == std::string::npos)
+        css += std::string(CrLf) + "p { margin: 0; }";
+    const TProjectSettings settings = LoadPublishSettings(AProject);
+    return css + BuildSettingsCss(&settings);
+}
+
+void CopyAssetFiles(const std::string& ASourceFolder, const std::string& ATargetFolder) {
+    const fs::path source = fs::path(ASourceFolder);
+    const fs::path target = fs::path(ATargetFolder);
+    std::error_code ec;
+    fs::recursive_directory_iterator it(source, ec), end;
+    if (ec)
+        throw EAppError("Cannot read folder " + ASourceFolder + ": " + ec.message());
+    for (; it != end; it.increment(ec)) {
+        if (ec)
+            throw EAppError("Cannot read folder " + ASourceFolder + ": " + ec.message());
+        if (!it->is_regular_file(ec))
+            continue;
+        const fs::path rel = it->path().lexically_relative(source);
+        const fs::path to = target / rel;
+        fs::create_directories(to.parent_path(), ec);
+        if (ec)
+            throw EAppError("Cannot create folder " + to.parent_path().string() + ": " + ec.message());
+        fs::copy_file(it->path(), to, fs::copy_options::overwrite_existing, ec);
+        if (ec)
+            throw EAppError("Cannot copy " + it->path().string() + " to " + to.string() + ": " + ec.message());
+    }
+}
+
+void ExportPdf(const TDocProject& AProject, const std::string& AOutputFolder, const TPdfExportOptions& AOptions) {
+    EnsureDir(AOutputFolder);
+    const std::string htmlFile = CombinePath(AOutputFolder, "manual.html");
+    const std::string pdfFile = CombinePath(AOutputFolder, "manual.pdf");
+    DeleteFileQuietly(htmlFile);
+    DeleteFileQuietly(pdfFile);
+
+    WriteUtf8File(htmlFile, BuildManualHtml(AProject));
+    WriteUtf8File(CombinePath(AOutputFolder, "style.css"), BuildPdfStyleSheet(AProject));
+    const std::string assets = CombinePath(AProject.RootPath(), "assets");
+    if (DirectoryExists(assets))
+        CopyAssetFiles(assets, CombinePath(AOutputFolder, "assets"));
+
+    PrintHtmlToPdf(htmlFile, pdfFile, AOptions.FPrinterSearch);
+    WaitForFile(pdfFile, PdfWaitTimeoutMs);
+    if (AOptions.FOpenFile)
+        AOptions.FOpenFile(pdfFile);
+}

@@ -1,0 +1,65 @@
+// The PDF publisher: writes the whole project as one HTML document, manual.html (one section per
+// topic in table-of-contents order), with its style sheet and a copy of the assets into the
+// output folder, then has the PDF printer (uPdfPrinter) turn it into manual.pdf.
+//
+// It reads the project as stored on disk. Failures are raised as EAppError: "Microsoft Edge not
+// found" when no printer exists (manual.html, style.css and the assets are written by then),
+// "PDF file was not created in time", start failures and file errors. Not thread-safe.
+#pragma once
+
+#include "uDocModel.h"
+#include "uPdfPrinter.h"
+#include "uTokenExpansion.h"
+
+#include <functional>
+#include <string>
+
+struct TPdfExportOptions {
+    // Where the printer is looked for.
+    TPdfPrinterSearch FPrinterSearch = DefaultPdfPrinterSearch();
+    // Opens a finished file the way the desktop's "open" does; empty opens nothing.
+    std::function<void(const std::string& AFileName)> FOpenFile;
+};
+
+// <RootPath>/build/pdf, the folder the Publish > PDF command writes into.
+std::string PdfOutputFolder(const TDocProject& AProject);
+
+// Creates the output folder, deletes manual.html and manual.pdf there (ignoring failures),
+// writes manual.html, style.css and the assets copy, prints, waits PdfWaitTimeoutMs for the PDF
+// and opens it through AOptions.FOpenFile.
+void ExportPdf(const TDocProject& AProject, const std::string& AOutputFolder,
+               const TPdfExportOptions& AOptions = {});
+
+// The manual document: CR LF lines, the last one ended too; root topics at depth 0, excluded
+// topics left out with their whole subtree, sections never nested.
+std::string BuildManualHtml(const TDocProject& AProject);
+
+// "h" + (ADepth + 1), kept within h1..h6.
+std::string HeadingTagForDepth(int ADepth);
+
+// The heading of a topic's section (not yet HTML-encoded): the text of its header file
+// (header_<id>.html, else header_default.html) without tags, entities decoded, no-break spaces
+// made spaces, trimmed; ATitle when that is empty or there is no header file.
+std::string PdfHeadingText(const TDocProject& AProject, const std::string& AID, const std::string& ATitle);
+
+// The header text as it becomes a heading: everything from each "<" to the next ">" removed,
+// "&nbsp;" and the references HtmlDecodeEntities knows decoded, U+00A0 turned into a space,
+// trimmed.
+std::string PlainHeaderTitle(const std::string& AHeaderHtml);
+
+// Link target of a topic link inside the manual: "#" + id when the project has that topic
+// (included or excluded), else "#".
+std::string ResolvePdfTopicLink(const TDocProject& AProject, const std::string& AID);
+
+// One topic's section body: its topic file (empty when missing) with reusable content expanded
+// and topic links pointing at section anchors.
+std::string PdfTopicBody(TTokenExpander& AExpander, const TDocProject& AProject, const std::string& AID);
+
+// style.css: the project's styles/<StyleProfile>.css (or the built-in body rule), a paragraph
+// rule "p { margin: 0; }" after CR LF unless the sheet already has "p { margin", then the
+// settings overrides of the project's settings file.
+std::string BuildPdfStyleSheet(const TDocProject& AProject);
+
+// Copies every file below ASourceFolder, in all subfolders, to the same relative place below
+// ATargetFolder, creating folders only for files copied and overwriting existing files.
+void CopyAssetFiles(const std::string& ASourceFolder, const std::string& ATargetFolder);
