@@ -128,9 +128,7 @@ std::string BuildManualHtml(const TDocProject& AProject) {
 }
 
 std::string BuildPdfStyleSheet(const TDocProject& AProject) {
-    const std::string sheet =
-        CombinePath(CombinePath(AProject.RootPath(), "styles"), AProject.StyleProfile() + ".css");
-    std::string css = FileExists(sheet) ? ReadUtf8File(sheet) : std::string(FallbackBaseCss);
+    std::string css = ProjectBaseStyleSheet(AProject);
     if (css.find("p { margin") == std::string::npos)
         css += std::string(CrLf) + "p { margin: 0; }";
     const TProjectSettings settings = LoadPublishSettings(AProject);

@@ -66,10 +66,7 @@ std::string JoinWithSpaces(const std::vector<std::string>& AItems) {
 }
 
 std::string WebHelpStyleSheet(const TDocProject& AProject, const TProjectSettings& ASettings) {
-    const std::string profileSheet =
-        CombinePath(CombinePath(AProject.RootPath(), "styles"), AProject.StyleProfile() + ".css");
-    const std::string base = FileExists(profileSheet) ? ReadUtf8File(profileSheet) : std::string(FallbackBaseCss);
-    return base + BuildSettingsCss(&ASettings);
+    return ProjectBaseStyleSheet(AProject) + BuildSettingsCss(&ASettings);
 }
 
 void ReplaceViewerPlaceholders(const std::string& ACssFile, const TProjectSettings& ASettings) {

@@ -1,5 +1,6 @@
 #include "uPublishCommon.h"
 
+#include "uSettingsCss.h"
 #include "uStorage.h"
 #include "uTokenExpansion.h"
 #include "uUtils.h"
@@ -126,4 +127,10 @@ bool CopyProjectAssets(const TDocProject& AProject, const std::string& AOutputRo
         return false;
     CopyDirectoryTree(assets, CombinePath(AOutputRoot, "assets"));
     return true;
+}
+
+std::string ProjectBaseStyleSheet(const TDocProject& AProject) {
+    const std::string profileSheet =
+        CombinePath(CombinePath(AProject.RootPath(), "styles"), AProject.StyleProfile() + ".css");
+    return FileExists(profileSheet) ? ReadUtf8File(profileSheet) : std::string(FallbackBaseCss);
 }

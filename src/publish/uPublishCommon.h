@@ -61,3 +61,9 @@ void CopyDirectoryTree(const std::string& ASource, const std::string& ATarget);
 // When <RootPath>/assets exists: CopyDirectoryTree into <AOutputRoot>/assets; returns whether
 // it did.
 bool CopyProjectAssets(const TDocProject& AProject, const std::string& AOutputRoot);
+
+// ---- style sheets ----------------------------------------------------------------------------
+
+// The text of <RootPath>/styles/<StyleProfile>.css when that file exists, else FallbackBaseCss:
+// the base of the WebHelp and PDF style sheets, before the settings overrides.
+std::string ProjectBaseStyleSheet(const TDocProject& AProject);
