@@ -9,6 +9,7 @@
 //   uMainMenus.cpp     the main menu, Open Output Folder, Visit Website, About, the web label
 //   uMainProject.cpp   the project commands (scratch project, New, Open, Save, Save As, Exit)
 //   uMainTree.cpp      the tree view built from the model, selection, new topic HTML
+//   uMainPublish.cpp   the Publish commands, thin over the publishers
 // and, until their own units land, placeholder bodies for what later units provide:
 //   uMainEditingSeam.cpp  topic editing state and the editor bridge (replaced by uMainEditing.cpp)
 //   uMainToolbarSeam.cpp  formatting toolbar hooks (replaced by the toolbar unit)
@@ -86,6 +87,11 @@ public:
     void SelectTopicNode(const std::string& AID);
     std::string NewTopicHtml() const;
     void WriteTopicHtml(const std::string& AID, const std::string& AHtml);
+
+    // ---- publishing (uMainPublish.cpp): save what is pending, call the publisher ------------
+    void btnExportWebClick();
+    // Writes what the editor holds and the tree files; no project file, the modified flag stays.
+    void SaveBeforeWebExport();
 
     // ---- small commands (uMainMenus.cpp) ---------------------------------------------------
     void OpenOutputFolder1Click();

@@ -76,10 +76,10 @@ void TfrmMain::BuildMainMenu() {
     Delete1 = AddMenuItem(edit, "Delete1", "Delete", nullptr);
     SelectAll1 = AddMenuItem(edit, "SelectAll1", "Select All", nullptr);
 
-    // The publishers' commands are bound here once their core functions exist.
+    // A publisher whose core is not built yet has its item disabled.
     QMenu* publish = MainMenu1->addMenu("Publish");
     publish->setObjectName("Publish1");
-    PublishWebHelp1 = AddMenuItem(publish, "PublishWebHelp1", "WebHelp", nullptr);
+    PublishWebHelp1 = AddMenuItem(publish, "PublishWebHelp1", "WebHelp", &TfrmMain::btnExportWebClick);
     PublishChm1 = AddMenuItem(publish, "PublishChm1", "CHM", nullptr);
     PublishPdf1 = AddMenuItem(publish, "PublishPdf1", "PDF", nullptr);
     publish->addSeparator();
@@ -108,7 +108,7 @@ void TfrmMain::BindLeftButtons() {
     BindButton(btnNewSubTopic, nullptr, false);
     BindButton(btnDeleteTopic, nullptr, false);
     BindButton(btnVariablesConditionsSnippets, nullptr, false);
-    BindButton(btnExportWeb, nullptr, false);
+    BindButton(btnExportWeb, &TfrmMain::btnExportWebClick, true);
     BindButton(btnExportCHM, nullptr, false);
     BindButton(btnExportPDF, nullptr, false);
 }
