@@ -14,6 +14,7 @@ inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
 int RunPublishWebHelp(const TCliArgs& AArgs);  // cliWebHelp.cpp
+int RunPublishPdf(const TCliArgs& AArgs);      // cliPdf.cpp
 int RunCheckLinks(const TCliArgs& AArgs);      // cliCheckLinks.cpp
 
 // ---- helpers for the commands (cliCommon.cpp) ------------------------------------------------

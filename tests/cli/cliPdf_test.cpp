@@ -1,0 +1,71 @@
+// pagewell-cli publish pdf as a user runs it: the built binary, its pagewell-pdf beside it.
+#include "publish/WebHelpFixture.h"
+
+#include "uProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace webhelp_fixture;
+
+namespace {
+
+struct TPdfRun {
+    int ExitCode = -1;
+    std::string Out, Err;
+};
+
+// Runs AProgram with AArgs and APathList as PATH, capturing stdout and stderr through files.
+TPdfRun RunProgram(const std::string& AProgram, const std::vector<std::string>& AArgs, const TTempDir& ADir,
+                   const std::string& APathList = "/usr/bin:/bin") {
+    std::vector<std::string> args = {"/bin/sh", "-c", "PATH=\"$PDFTEST_PATH\" \"$0\" \"$@\" >\"$PDFTEST_OUT\" 2>\"$PDFTEST_ERR\"",
+                                     AProgram};
+    args.insert(args.end(), AArgs.begin(), AArgs.end());
+    TScopedEnv path("PDFTEST_PATH", APathList), out("PDFTEST_OUT", ADir / "out.txt"), err("PDFTEST_ERR", ADir / "err.txt");
+    TPdfRun run;
+    run.ExitCode = RunProcessAndWait(args);
+    run.Out = GetFile(ADir / "out.txt");
+    run.Err = GetFile(ADir / "err.txt");
+    return run;
+}
+
+const std::string kCli = PAGEWELL_APP_DIR "/pagewell-cli";
+
+}  // namespace
+
+TEST(CliPdf, publishPdfWritesTheManualAndPrintsThePdfPath) {
+    if (!IsExecutableFile(PAGEWELL_APP_DIR "/pagewell-pdf"))
+        GTEST_SKIP() << "pagewell-pdf is not built (no Qt WebEngine)";
+    TTempDir dir;
+    TDocProject project;
+    WriteFixtureProject(dir / "My Docs/Manual", project);
+    SaveProjectFile(dir / "My Docs/Manual.svp", project);
+
+    // A PATH without browsers: the bundled printer does the work.
+    const TPdfRun run = RunProgram(kCli, {"publish", "pdf", dir / "My Docs/Manual.svp"}, dir);
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    const std::string out = dir / "My Docs/Manual/build/pdf";
+    EXPECT_EQ(run.Out, CombinePath(out, "manual.pdf") + "\n");
+    EXPECT_EQ(GetFile(CombinePath(out, "manual.pdf")).substr(0, 5), "%PDF-");
+    EXPECT_TRUE(FileExists(CombinePath(out, "manual.html")));
+    EXPECT_TRUE(FileExists(CombinePath(out, "assets/images/pic.png")));
+}
+
+TEST(CliPdf, failuresAndUsage) {
+    TTempDir dir;
+    TDocProject project;
+    WriteFixtureProject(dir / "Docs/Manual", project);
+    // A copy of the command-line tool with no printer beside it and none on PATH.
+    const std::string lonely = dir / "bin/pagewell-cli";
+    EnsureDir(dir / "bin");
+    std::filesystem::copy_file(kCli, lonely);
+    TPdfRun run = RunProgram(lonely, {"publish", "pdf", dir / "Docs/Manual"}, dir, dir / "bin");
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Err, "Microsoft Edge not found\n");
+    EXPECT_TRUE(FileExists(dir / "Docs/Manual/build/pdf/manual.html"));
+
+    run = RunProgram(kCli, {"publish", "pdf"}, dir);
+    EXPECT_EQ(run.ExitCode, 2);
+    EXPECT_NE(run.Err.find("usage: pagewell-cli publish pdf PROJECT"), std::string::npos) << run.Err;
+}
