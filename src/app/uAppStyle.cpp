@@ -22,11 +22,10 @@ QMenu::separator { height: 1px; background: #E6E9ED; margin: 4px 8px; }
 #pnlLeftTop QToolButton { border: 1px solid transparent; border-radius: 6px; background: transparent; }
 #pnlLeftTop QToolButton:hover { background: #E6ECF5; border-color: #D3DDEB; }
 #pnlLeftTop QToolButton:pressed { background: #D6E0EE; }
-#tvToc { background: #F7F8FA; border: none; padding: 6px 4px; outline: 0; }
-#tvToc::item { padding: 4px 2px; border-radius: 4px; color: #1F2933; }
+#tvToc { background: #F7F8FA; border: none; padding: 6px 0; outline: 0; show-decoration-selected: 1; }
+#tvToc::item { padding: 4px 2px; color: #1F2933; }
 #tvToc::item:hover { background: #EDF1F6; }
 #tvToc::item:selected { background: #DCE7F8; color: #102A43; }
-#tvToc::branch { background: transparent; }
 #pnlRight { background: #FFFFFF; }
 #pnlToolbar { background: #FFFFFF; border-bottom: 1px solid #E6E9ED; }
 #Edge { background: #FFFFFF; }
