@@ -122,7 +122,39 @@ std::string JsonWrite(const TJson& AValue) {
     return out;
 }
 
+namespace {
+
+// Deeply nested text would make the parser (and every later copy of the value) recurse once per
+// level; such text is refused like any other text that is not a usable JSON document.
+bool NestingWithin(std::string_view AText, size_t ALimit) {
+    size_t depth = 0;
+    bool inString = false;
+    for (size_t i = 0; i < AText.size(); ++i) {
+        const char c = AText[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > ALimit)
+                return false;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 bool JsonTryParse(std::string_view AText, TJson& AOut) {
+    if (!NestingWithin(AText, JsonMaxDepth)) {
+        AOut = TJson(TJson::value_t::discarded);
+        return false;
+    }
     AOut = TJson::parse(AText.begin(), AText.end(), nullptr, /*allow_exceptions=*/false);
     return !AOut.is_discarded();
 }

@@ -19,7 +19,10 @@ void JsonEscapeAppend(std::string& AOut, std::string_view AText);
 // Compact text of a value.
 std::string JsonWrite(const TJson& AValue);
 
-// Parses AText; returns false (leaving AOut discarded) when it is not valid JSON.
+// Deepest nesting of arrays and objects a readable file may have.
+inline constexpr size_t JsonMaxDepth = 512;
+// Parses AText; returns false (leaving AOut discarded) when it is not valid JSON or nests
+// deeper than JsonMaxDepth.
 bool JsonTryParse(std::string_view AText, TJson& AOut);
 
 // A member "read as text": a string gives its content, any other value its compact JSON text,

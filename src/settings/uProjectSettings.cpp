@@ -45,30 +45,6 @@ bool ReadText(const TJson& AObject, const char* AKey, std::string& AText) {
     return true;
 }
 
-// True when the JSON text nests arrays and objects at most ALimit levels deep (brackets inside
-// strings do not count). Deeper values are refused before parsing: copying and writing such a
-// value recurses once per level and could exhaust the stack.
-bool NestingWithin(std::string_view AText, size_t ALimit) {
-    size_t depth = 0;
-    bool inString = false;
-    for (size_t i = 0; i < AText.size(); ++i) {
-        const char c = AText[i];
-        if (inString) {
-            if (c == '\\')
-                ++i;
-            else if (c == '"')
-                inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            if (++depth > ALimit)
-                return false;
-        } else if ((c == ']' || c == '}') && depth > 0) {
-            --depth;
-        }
-    }
-    return true;
-}
 
 std::string ReadString(const TJson& AObject, const char* AKey, const std::string& ACurrent) {
     std::string text;
@@ -211,7 +187,7 @@ bool TProjectSettings::LoadFromFile(const std::string& AFileName) {
         return false;
     const std::string text = ReadUtf8File(AFileName);
     TJson parsed;
-    if (!NestingWithin(text, 512) || !JsonTryParse(text, parsed) || !parsed.is_object())
+    if (!JsonTryParse(text, parsed) || !parsed.is_object())
         return false;
     try {
         FromJson(parsed);

@@ -34,3 +34,12 @@ TEST(JsonText, StringsGiveContentOtherValuesTheirText) {
     EXPECT_EQ(JsonText(JsonMember(j, "missing")), "");
     EXPECT_FALSE(JsonTryParse("{not json", j));
 }
+
+TEST(JsonTryParse, RefusesNestingTooDeepToHandleSafely) {
+    TJson j;
+    const std::string deep = std::string(200000, '[') + std::string(200000, ']');
+    EXPECT_FALSE(JsonTryParse(deep, j));
+    const std::string ok = std::string(JsonMaxDepth, '[') + std::string(JsonMaxDepth, ']');
+    EXPECT_TRUE(JsonTryParse(ok, j));
+    EXPECT_TRUE(JsonTryParse(R"({"s":"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[["})", j));
+}
