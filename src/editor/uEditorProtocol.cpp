@@ -5,7 +5,6 @@
 
 #include <charconv>
 #include <climits>
-#include <cmath>
 
 // ---- host to page ----------------------------------------------------------------------------
 
@@ -61,17 +60,6 @@ const char* const KeyboardHookScript =
     "if (!window.__hostKeyHooked) {  window.__hostKeyHooked = true;  "
     "document.addEventListener(\"keydown\", function(e) {    chrome.webview.postMessage(\"key\");  "
     "}, true);}";
-
-std::string FormatDecimal(double AValue) {
-    if (!std::isfinite(AValue))
-        return "0";
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, AValue, std::chars_format::general, 15);
-    std::string text(buf, res.ptr);
-    if (text == "-0")
-        text = "0";
-    return text;
-}
 
 std::optional<std::string> AlignArg(TTextAlign AAlign) {
     switch (static_cast<int>(AAlign)) {

@@ -47,10 +47,7 @@ std::string SetBaseHrefScript(std::string_view AHref);
 // Run after every completed navigation: makes every key press post the plain string "key".
 extern const char* const KeyboardHookScript;
 
-// Argument texts of the commands.
-// Shortest general decimal form with up to 15 significant digits and "." whatever the locale
-// (1.0 -> "1", 1.15 -> "1.15").
-std::string FormatDecimal(double AValue);
+// Argument texts of the commands (decimal numbers use FormatLineSpacing of the settings).
 // "left", "center", "right", "justify"; nothing for a value outside the enumeration.
 std::optional<std::string> AlignArg(TTextAlign AAlign);
 // "<rows>,<cols>".

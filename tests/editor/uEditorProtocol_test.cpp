@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 
 TEST(EditorProtocol, ExecMessageMemberOrderOriginAndOptionalArg) {
     EXPECT_EQ(BuildExecMessage("undo", "", false), R"({"type":"exec","cmd":"undo","origin":"user"})");
@@ -26,19 +25,6 @@ TEST(EditorProtocol, JsQuoteEscapesInOrder) {
     EXPECT_EQ(JsQuote("a\\b\"c\rd\ne"), "\"a\\\\b\\\"c\\rd\\ne\"");
     EXPECT_EQ(JsQuote(""), "\"\"");
     EXPECT_EQ(SetBaseHrefScript("file:///a%20b/"), "svSetBaseHref(\"file:///a%20b/\");");
-}
-
-TEST(EditorProtocol, DecimalTextIgnoresLocale) {
-    const char* old = std::setlocale(LC_NUMERIC, nullptr);
-    std::string saved = old ? old : "C";
-    std::setlocale(LC_NUMERIC, "de_DE.UTF-8");  // may be missing; the cases hold either way
-    struct { double v; const char* text; } cases[] = {
-        {1.0, "1"}, {1.15, "1.15"}, {2.0, "2"}, {1.5, "1.5"}, {0.1 + 0.2, "0.3"}, {-0.0, "0"},
-        {123456789012345678.0, "1.23456789012346e+17"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(FormatDecimal(c.v), c.text) << c.v;
-    std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
 TEST(EditorProtocol, AlignAndTableArguments) {
