@@ -19,7 +19,7 @@ struct TPdfPrintOptions {
     QUrl FDocument;            // file: address of the HTML document
     QString FOutputFile;       // PDF file to write (replaced atomically)
     QMarginsF FMarginsMm{10, 10, 10, 10};  // page margins when the document sets none
-    int FTimeoutMs = 120000;   // the whole job, loading and printing
+    int FTimeoutMs = 600000;   // the whole job, loading and printing (a long manual takes a while)
 };
 
 class TPdfPrintJob {
