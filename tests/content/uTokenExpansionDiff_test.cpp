@@ -124,7 +124,7 @@ void MakeStore(TRandom& R, const TDocProject& AProject) {
 }
 
 TEST(TokenExpansionDifferential, FastScheduleMatchesLiteralScheduleOnGeneratedInput) {
-    constexpr int kStores = 12;
+    constexpr int kStores = 10;
     constexpr int kTopicsPerStore = 250;
     int compared = 0, changedByExpansion = 0;
     for (int s = 0; s < kStores; ++s) {
