@@ -43,8 +43,10 @@ void TfrmMain::FormCreate(const QStringList& AArguments) {
 
     // 3. The start-up project. A project that fails to open is reported and start-up goes on
     //    with a scratch project.
-    if (!RunGuarded(FPrompts, [&] { OpenStartupProject(AArguments); }))
-        FallBackToScratchProject();
+    if (!RunGuarded(FPrompts, [&] { OpenStartupProject(AArguments); })) {
+        FCurrentTopicID.clear();
+        RunGuarded(FPrompts, [&] { CreateScratchProject(); });
+    }
 
     // 4. Settings; a broken settings file is reported, the defaults stay.
     RunGuarded(FPrompts, [&] { LoadProjectSettings(); });

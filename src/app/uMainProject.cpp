@@ -166,7 +166,16 @@ void TfrmMain::LoadProjectSettings() {
             throw;
         }
     } else {
+        // A project without a settings file keeps the title it was stored with.
+        const std::string title = FProject->Title();
         SaveDefaultSettings();
+        if (!title.empty() && title != FSettings->ProjTitle) {
+            FSettings->ProjTitle = title;
+            try {
+                FSettings->SaveToFile(TProjectSettings::DefaultSettingsPathForProject(FProject->RootPath()));
+            } catch (...) {
+            }
+        }
     }
     SyncToolbarFromSettings();
     if (FEditorReady && FBridge)

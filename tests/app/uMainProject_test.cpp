@@ -261,8 +261,9 @@ private slots:
         QCOMPARE(w.ProjectFileName(), d.FileName);
         QCOMPARE(w.Project().RootPath(), d.Root + "/");
         QCOMPARE(TreeTitles(w.tvToc), QStringList({"Intro", "  Details"}));
-        // The title shown comes from the project's settings (none yet: the defaults).
-        QCOMPARE(w.windowTitle(), QString::fromStdString("Pagewell - Untitled Documentation [" + d.FileName + "]"));
+        // The project had no settings file: the defaults are written, with the stored title.
+        QCOMPARE(w.windowTitle(), QString::fromStdString("Pagewell - User Guide [" + d.FileName + "]"));
+        QCOMPARE(JsonMemberText(CombinePath(d.Root, "meta/project_settings.json"), "ProjTitle"), std::string("User Guide"));
         QCOMPARE(ReadText(LastProjectFilePath()), d.FileName);
         QVERIFY(FileExists(CombinePath(d.Root, "meta/project_settings.json")));
         // Edit, save, and the next window reads it back.
@@ -275,6 +276,23 @@ private slots:
         QCOMPARE(w2.ProjectFileName(), d.FileName);
         QCOMPARE(TreeTitles(w2.tvToc), QStringList({"Intro", "  Details"}));
         QVERIFY(prompts.Unexpected.empty() && prompts2.Errors.empty());
+    }
+
+    void openedSettings_takeTheirTitle_andMissingKeysTheDefaults() {
+        const TDiskProject a = MakeDiskProject(Work(), "A", "Project A");
+        const TDiskProject b = MakeDiskProject(Work(), "B", "Project B");
+        WriteUtf8File(CombinePath(a.Root, "meta/project_settings.json"), "{\"ProjTitle\":\"Alpha\",\"FontSizeBody\":22}");
+        WriteUtf8File(CombinePath(b.Root, "meta/project_settings.json"), "{\"ProjTitle\":\"Beta\"}");
+        TScriptedPrompts prompts;
+        TfrmMain w(prompts, {QString::fromStdString(a.FileName)});
+        QCOMPARE(w.Settings().FontSizeBody, 22);
+        QVERIFY(w.windowTitle().startsWith("Pagewell - Alpha ["));
+        prompts.OpenAnswers.push_back(b.FileName);
+        w.OpenProject1->trigger();
+        QVERIFY(w.windowTitle().startsWith("Pagewell - Beta ["));
+        // Nothing of project A's settings carries over into B.
+        QCOMPARE(w.Settings().FontSizeBody, 16);
+        QVERIFY(prompts.Errors.empty());
     }
 
     void openProjectWithoutRootTopics_addsAndSavesWelcome() {
