@@ -15,6 +15,7 @@ inline constexpr int kExitUsage = 2;
 
 int RunPublishWebHelp(const TCliArgs& AArgs);  // cliWebHelp.cpp
 int RunPublishPdf(const TCliArgs& AArgs);      // cliPdf.cpp
+int RunPublishChm(const TCliArgs& AArgs);      // cliChm.cpp
 int RunCheckLinks(const TCliArgs& AArgs);      // cliCheckLinks.cpp
 
 // ---- helpers for the commands (cliCommon.cpp) ------------------------------------------------

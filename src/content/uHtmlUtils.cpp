@@ -164,25 +164,38 @@ std::string RewriteDocLinks(std::string_view AHtml, const TDocLinkResolver& ARes
     });
 }
 
-std::string MakeWhiteBackgroundsTransparent(std::string_view AHtml) {
-    static constexpr std::string_view kColor = "background-color: transparent";
-    static constexpr std::string_view kShort = "background: transparent";
-    static constexpr std::pair<std::string_view, std::string_view> kSteps[] = {
-        {"background-color: rgb(255, 255, 255)", kColor},
-        {"background-color:rgb(255, 255, 255)", kColor},
-        {"background-color:#ffffff", kColor},
-        {"background-color: #ffffff", kColor},
-        {"background-color:#fff", kColor},
-        {"background-color: #fff", kColor},
-        {"background-color:white", kColor},
-        {"background-color: white", kColor},
-        {"background: rgb(255, 255, 255)", kShort},
-        {"background:#ffffff", kShort},
-        {"background:#fff", kShort},
-        {"background:white", kShort},
-    };
+namespace {
+constexpr std::string_view kTransparentColor = "background-color: transparent";
+constexpr std::string_view kTransparentShort = "background: transparent";
+// The "background-color:" forms come first; both lists are applied in this order.
+constexpr std::pair<std::string_view, std::string_view> kWhiteColorSteps[] = {
+    {"background-color: rgb(255, 255, 255)", kTransparentColor},
+    {"background-color:rgb(255, 255, 255)", kTransparentColor},
+    {"background-color:#ffffff", kTransparentColor},
+    {"background-color: #ffffff", kTransparentColor},
+    {"background-color:#fff", kTransparentColor},
+    {"background-color: #fff", kTransparentColor},
+    {"background-color:white", kTransparentColor},
+    {"background-color: white", kTransparentColor},
+};
+constexpr std::pair<std::string_view, std::string_view> kWhiteShortSteps[] = {
+    {"background: rgb(255, 255, 255)", kTransparentShort},
+    {"background:#ffffff", kTransparentShort},
+    {"background:#fff", kTransparentShort},
+    {"background:white", kTransparentShort},
+};
+}  // namespace
+
+std::string MakeWhiteBackgroundColorsTransparent(std::string_view AHtml) {
     std::string s(AHtml);
-    for (const auto& [from, to] : kSteps)
+    for (const auto& [from, to] : kWhiteColorSteps)
+        s = ReplaceDeclaration(s, from, to);
+    return s;
+}
+
+std::string MakeWhiteBackgroundsTransparent(std::string_view AHtml) {
+    std::string s = MakeWhiteBackgroundColorsTransparent(AHtml);
+    for (const auto& [from, to] : kWhiteShortSteps)
         s = ReplaceDeclaration(s, from, to);
     return s;
 }

@@ -49,6 +49,8 @@ std::string RewriteDocLinks(std::string_view AHtml, const TDocLinkResolver& ARes
 // "background:" forms. An occurrence directly followed by a letter, digit or hyphen (a longer
 // colour value) is left alone.
 std::string MakeWhiteBackgroundsTransparent(std::string_view AHtml);
+// Only the first eight of those passes, the "background-color:" forms (the compiled-help pages).
+std::string MakeWhiteBackgroundColorsTransparent(std::string_view AHtml);
 
 // src="assets/ -> src="../assets/, then href="assets/ -> href="../assets/ (case-sensitive), for
 // pages published one folder below the copied assets.

@@ -14,6 +14,11 @@
 // A program that cannot be started raises EAppError with the system's reason and the path.
 int RunProcessAndWait(const std::vector<std::string>& AArgs);
 
+// The same, started in the folder AWorkDir (the current one when empty), with standard output
+// and error both read into AOutput (at most its last 64 KiB are kept) until the program ends.
+int RunProcessCapturingOutput(const std::vector<std::string>& AArgs, const std::string& AWorkDir,
+                              std::string& AOutput);
+
 // The first folder of APathList (a PATH value, ':' separated; an empty entry is the current
 // folder) that holds an executable regular file named AName, as that folder joined with AName;
 // empty when there is none or APathList is empty.

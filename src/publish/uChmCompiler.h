@@ -1,0 +1,47 @@
+// Finding and running the HTML Help compiler: hhc.exe from HTML Help Workshop on Windows,
+// `hhc` or `chmcmd` (Free Pascal) on PATH elsewhere, and a compile that reports every failure.
+// Runs on the calling thread and waits for the compiler without time limit.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The compiler's full path, or "" when none is installed. Windows: the first existing of the
+// HTML Help Workshop folders under Program Files (x86), Program Files, then C:\Windows\hhc.exe.
+// Elsewhere: `hhc`, then `chmcmd`, on PATH.
+std::string FindHhcExe();
+
+// Splits an argument text the way a command line is read: blanks separate arguments, double
+// quotes group (and are removed), nothing else is special.
+std::vector<std::string> SplitArgumentText(const std::string& AText);
+
+// Runs ACompiler with the arguments of AArgumentText in AWorkDir, waits without time limit and
+// returns its exit code (128 + signal number when it was killed); its standard output and error
+// go to AOutput. A compiler that cannot be started raises "Failed to run <name>: <reason>".
+int RunHhc(const std::string& ACompiler, const std::string& AArgumentText, const std::string& AWorkDir,
+           std::string& AOutput);
+
+// What a successful compile did.
+struct TChmCompileResult {
+    std::string Compiler;         // full path of the compiler that ran
+    std::string ChmFile;          // full path of the compiled file
+    bool FullTextSearch = true;   // false when it had to be compiled without the search index
+    std::string Note;             // for the user when FullTextSearch is false, else ""
+};
+
+// Compiles AProjectFile (project.hhp in AOutputFolder) into AOutputFolder/ACompiledFile. The old
+// compiled file is removed first, so an old file is never taken for a new one. A compile counts
+// as failed when the compiler exits with a non-zero code, is killed, or leaves the compiled
+// file missing or empty.
+//
+// chmcmd crashes in its full-text indexer when the pages hold no word it can index (it indexes
+// only words of ASCII letters and digits; pages whose text is all Cyrillic give none). When the
+// first compile fails and AFullTextFallbackText (the project file's text with full-text search
+// off) is given, the compile is repeated once from that text in a temporary project file beside
+// AProjectFile; if that one succeeds, the result says so in Note. Any other failure raises
+// EAppError naming the compiler, how it failed and its last output lines.
+TChmCompileResult CompileChm(const std::string& AOutputFolder, const std::string& AProjectFile,
+                             const std::string& ACompiledFile, const std::string& AFullTextFallbackText = {});
+
+// The last AMaxLines non-blank lines of a program's output, joined by "\n".
+std::string LastOutputLines(const std::string& AOutput, size_t AMaxLines = 6);

@@ -1,0 +1,41 @@
+// The three input files of the help compiler in the CHM output folder: the table of contents
+// (toc.hhc), the index (index.hhk) and the project file (project.hhp). Each is a list of lines
+// ended by CR LF (the last one included), written in Windows-1251 (characters outside the code
+// page become "?") and replaced atomically. Failures are raised naming the file.
+#pragma once
+
+#include "uDocModel.h"
+
+#include <string>
+#include <vector>
+
+// "topics/" + id + ".html": a page's name inside the compiled file.
+std::string ChmPageEntry(const std::string& AID);
+
+// The topics that get a page, as page-list entries: every topic not excluded from CHM, in
+// table-of-contents order (an excluded parent does not hide its included children here), then
+// the topics the tree does not reach, in dictionary order.
+std::vector<std::string> ChmPageList(const TDocProject& AProject);
+
+// toc.hhc: the root topics in RootTopicIDs order, children nested in <UL> under their parent;
+// a missing or excluded topic hides its whole subtree; titles unescaped. A topic is written at
+// most once, so a cycle in a hand-edited tree cannot make it loop.
+void WriteChmToc(const TDocProject& AProject, const std::string& AOutputFolder);
+
+// index.hhk: one entry per included topic in dictionary order, named by its title.
+void WriteChmIndex(const TDocProject& AProject, const std::string& AOutputFolder);
+
+// The asset lines of the project file: "assets/" + the path of every file under
+// <AOutputFolder>/assets relative to that folder, deeper levels separated by a backslash; the
+// files of a folder (in name order) before its subfolders (in name order). Links to folders are
+// not followed. Empty when the folder does not exist.
+std::vector<std::string> ChmAssetEntries(const std::string& AOutputFolder);
+
+// project.hhp with the compiled file name, toc.hhc, index.hhk, the first page as default topic,
+// full-text search on, and the files: toc.hhc, index.hhk, the pages, style.css, the assets.
+// APages must not be empty (raises EAppError).
+void WriteChmProjectFile(const std::string& AOutputFolder, const std::string& ACompiledFile,
+                         const std::vector<std::string>& APages);
+// The text of that file before encoding (AFullTextSearch false writes "Full-text search=No").
+std::string ChmProjectFileText(const std::string& AOutputFolder, const std::string& ACompiledFile,
+                               const std::vector<std::string>& APages, bool AFullTextSearch = true);

@@ -1,0 +1,122 @@
+#include "uExportChm.h"
+
+#include "uChmCompiler.h"
+#include "uChmPage.h"
+#include "uChmProjectFiles.h"
+#include "uCp1251.h"
+#include "uJpegOrientation.h"
+#include "uPublishCommon.h"
+#include "uRegex.h"
+#include "uSettingsCss.h"
+#include "uTokenExpansion.h"
+#include "uTopicHeaders.h"
+#include "uUtils.h"
+
+#include <filesystem>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kChmBaseCss = "body{font-family:Segoe UI,Arial;line-height:1.5;}p{margin:0;}";
+constexpr const char* kCompiledFile = "help.chm";
+
+bool IncludedInChm(const TTopic& ATopic) { return !ATopic.ExcludeChm(); }
+
+// The file under <AOutputFolder>/assets that an image source names, or "" when it names none.
+std::string AssetCopyForSource(const std::string& AOutputFolder, std::string_view ASource) {
+    std::string src = Trim(ASource);
+    if (StartsText("/assets/", src))
+        src.erase(0, 1);
+    else if (!StartsText("assets/", src))
+        return {};
+    const std::string ext = LowerAscii(ExtractFileExt(src));
+    if (ext != ".jpg" && ext != ".jpeg")
+        return {};
+    // The copy's folder is called "assets" whatever case the source gives it; nothing may lead
+    // out of it.
+    const fs::path rel = fs::path(src.substr(7)).lexically_normal();
+    if (rel.empty() || rel.is_absolute() || *rel.begin() == "..")
+        return {};
+    return CombinePath(CombinePath(AOutputFolder, "assets"), rel.string());
+}
+
+}  // namespace
+
+std::string ChmOutputFolder(const TDocProject& AProject) {
+    return CombinePath(CombinePath(AProject.RootPath(), "build"), "chm");
+}
+
+std::string ResolveChmTopicLink(const TDocProject& AProject, const std::string& AID) {
+    if (!AProject.HasTopic(AID) || AProject.GetTopic(AID).ExcludeChm())
+        return {};
+    return AID + ".html";
+}
+
+std::string BuildChmTopicPage(const TDocProject& AProject, const TProjectSettings& ASettings,
+                              TTokenExpander& AExpander, const std::string& AID) {
+    const TDocLinkResolver resolver = [&AProject](const std::string& id) { return ResolveChmTopicLink(AProject, id); };
+    std::string html = ExpandAndRewriteTopicLinks(AExpander, ReadTopicBody(AProject, AID), resolver);
+    html = RebaseChmImageLinks(html);
+    const TTopicHeader header = ChmTopicHeader(AProject, AID);
+    html = ClearWhiteBackgroundsChm(html);
+    html = ColorFirstTableRow(html, ColorToHex(ASettings.DefaultHeaderBgColor));
+    html = BuildChmPage(html, header.Html, header.Bg, ColorToHex(ASettings.DefaultPageBgColor), ChmFooter(ASettings));
+    return StripInvisibleChars(html);
+}
+
+std::vector<std::string> NormalizeJpegOrientations(const TDocProject& AProject, const std::string& AOutputFolder) {
+    static const TRegex source("src\\s*=\\s*[\"']([^\"']+)[\"']", roIgnoreCase);
+    std::set<std::string> handled;
+    std::vector<std::string> rotated;
+    for (const TTopic& topic : AProject.Topics()) {
+        if (!IncludedInChm(topic))
+            continue;
+        const std::string path = TopicBodyFilePath(AProject, topic.ID());
+        if (!FileExists(path))
+            continue;
+        const std::string html = ReadUtf8File(path);
+        source.ForEachMatch(html, [&](const TRegexMatch& m) {
+            const std::string file = AssetCopyForSource(AOutputFolder, m.Group(1));
+            if (file.empty() || !FileExists(file) || !handled.insert(file).second)
+                return true;
+            if (RotateJpegToUpright(file))
+                rotated.push_back(file);
+            return true;
+        });
+    }
+    return rotated;
+}
+
+TChmExportResult ExportChm(const TDocProject& AProject) {
+    TChmExportResult result;
+    result.Pages = ChmPageList(AProject);
+    if (result.Pages.empty())
+        throw EAppError("Nothing to publish: no topic is included in the CHM output (every topic is excluded from CHM)");
+
+    const std::string out = ExpandFileName(ChmOutputFolder(AProject));
+    EnsureDir(CombinePath(out, "topics"));
+    const TProjectSettings settings = LoadPublishSettings(AProject);
+    WriteUtf8File(CombinePath(out, "style.css"), kChmBaseCss + BuildChmSettingsCss(&settings));
+    CopyProjectAssets(AProject, out);
+
+    TTokenExpander expander(AProject);
+    for (const std::string& entry : result.Pages) {
+        const std::string id = entry.substr(7, entry.size() - 7 - 5);  // "topics/" id ".html"
+        WriteCp1251File(CombinePath(out, entry), BuildChmTopicPage(AProject, settings, expander, id));
+    }
+    result.Rotated = NormalizeJpegOrientations(AProject, out);
+    WriteChmToc(AProject, out);
+    WriteChmIndex(AProject, out);
+    WriteChmProjectFile(out, kCompiledFile, result.Pages);
+
+    const TChmCompileResult compiled = CompileChm(out, CombinePath(out, "project.hhp"), kCompiledFile,
+                                                  ChmProjectFileText(out, kCompiledFile, result.Pages, false));
+    result.ChmFile = ExpandFileName(compiled.ChmFile);
+    result.Compiler = compiled.Compiler;
+    result.FullTextSearch = compiled.FullTextSearch;
+    if (!compiled.Note.empty())
+        result.Notes.push_back(compiled.Note);
+    return result;
+}
