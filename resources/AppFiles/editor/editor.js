@@ -378,10 +378,10 @@
     lineHeight: function (area, arg) {
       if (isNumberText(arg) && parseFloat(arg) > 0) setBlockStyle(area, 'lineHeight', String(arg).trim());
     },
-    fontName: applyInline,
-    fontSizePx: applyInline,
-    foreColor: applyInline,
-    backColor: applyInline,
+    fontName: function (area, arg) { applyInline(area, 'fontName', arg); },
+    fontSizePx: function (area, arg) { applyInline(area, 'fontSizePx', arg); },
+    foreColor: function (area, arg) { applyInline(area, 'foreColor', arg); },
+    backColor: function (area, arg) { applyInline(area, 'backColor', arg); },
     link: function (area, arg) {
       if (!arg) exec('unlink');
       else insertLink(area, arg, arg);
