@@ -10,7 +10,9 @@
 // match nothing (PCRE2_MATCH_INVALID_UTF) and are copied through replacements unchanged.
 //
 // Every pattern is compiled once per process: TRegex objects with the same pattern and options
-// share one compiled program from a cache guarded by a mutex. A compiled program is read-only
+// share one compiled program from a cache guarded by a mutex. The cache keeps every pattern for
+// the life of the process, so it is meant for the program's fixed patterns, not for patterns
+// built from user text. A compiled program is read-only
 // and each match call uses its own match data, so TRegex objects may be used from several
 // threads at once. A TRegexMatch points into the subject it was found in and is valid only
 // while that text lives unchanged.
