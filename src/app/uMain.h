@@ -11,7 +11,8 @@
 //   uMainTree.cpp      the tree view built from the model, selection, new topic HTML
 //   uMainPublish.cpp   the Publish commands, thin over the publishers
 // and, until their own units land, placeholder bodies for what later units provide:
-//   uMainEditingSeam.cpp  topic editing state and the editor bridge (replaced by uMainEditing.cpp)
+//   uMainEditing.cpp   the editor bridge and the topic editing state (topic switch, waits)
+//   uMainHeader.cpp    the topic header band and the settings pushed into the editor page
 //   uMainToolbarSeam.cpp  formatting toolbar hooks (replaced by the toolbar unit)
 //   uMainSeams.cpp        the project settings dialog
 // A menu item or button whose command is not built yet is bound to no handler and stays
@@ -23,11 +24,17 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
+class QCheckBox;
+class QEventLoop;
+class QWebEngineView;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -102,16 +109,36 @@ public:
     // The About box text.
     static std::string AboutText();
 
-    // ---- topic editing state (uMainEditingSeam.cpp until uMainEditing.cpp lands) -----------
+    // ---- topic editing state (uMainEditing.cpp) --------------------------------------------
     void tvTocChange();
+    // Ask the page for its HTML (header) and wait at most ATimeoutMs in a nested event loop.
+    void RequestHtmlAndWait(int ATimeoutMs);
     void RequestHeaderAndWait(int ATimeoutMs);
     void StashCurrentEdits();
     std::string CurrentTopicHtml();
+    // Shows a topic in the page; an unknown id raises "Topic not found".
+    void LoadTopicIntoEditor(const std::string& AID);
     static bool IsHtmlEffectivelyEmpty(const std::string& AHtml);
+    static std::string HtmlTextContent(const std::string& AHtml);
     void ApplyEditorStyleSheet();
-    void RefreshDefaultHeader();
+    // Queues giving the keyboard focus to the editor (several requests give one focus change).
+    void RequestEditorFocus();
     std::string TopicBodyPath(const std::string& AID) const;
+    void BridgeReady();
+    void BridgeHtmlChanged(const std::string& AHtml);
+    void BridgeHeaderChanged(const std::string& AHeaderHtml, const std::string& AHeaderBgHtml);
+    void BridgeAreaChanged(const std::string& AArea);
+    // ---- topic header and settings in the page (uMainHeader.cpp) ---------------------------
+    std::string DefaultHeaderHtml(const std::string& ATitle) const;
+    void LoadHeader(const std::string& AID);
+    void SaveHeader(const std::string& AID);
+    void PushHeaderToEditor();
+    void chkShowHeaderClick();
+    bool IsDefaultHeader(const std::string& AHeaderHtml, const std::string& ATitle) const;
+    void RefreshDefaultHeader();
     void ApplySettingsToEditor();
+    // The millisecond tick counter of the toolbar deadlines.
+    static uint32_t TickCount();
     // FormCreate steps 7 and 8: create FBridge in the editor area and load the project's copy of
     // the editor page.
     void CreateEditorBridge();
@@ -141,6 +168,13 @@ public:
     std::map<std::string, std::string>& UnsavedTopicHtml() { return FUnsavedTopicHtml; }
     std::map<std::string, std::string>& PendingTextFiles() { return FPendingTextFiles; }
     QString StatusText() const;
+    TEditorBridge* Bridge() const { return FBridge; }
+    QWebEngineView* EditorView() const { return FEdgeView; }
+    bool EditorReady() const { return FEditorReady; }
+    const std::string& DirtyHtml() const { return FDirtyHtml; }
+    const std::string& HeaderHtml() const { return FHeaderHtml; }
+    const std::string& HeaderBg() const { return FHeaderBg; }
+    const std::string& ActiveArea() const { return FActiveArea; }
 
     // ---- components ------------------------------------------------------------------------
     QWidget* pnlLeft = nullptr;
@@ -168,6 +202,7 @@ public:
     QWidget* Panel1 = nullptr;       // hidden
     QStatusBar* StatusBar1 = nullptr;
     QLabel* lbHomepageURL = nullptr;
+    QCheckBox* chkShowHeader = nullptr;  // in the hidden Panel1, always checked and disabled
 
     // Main menu items (MainMenu1 is the window's menu bar).
     QAction* NewProject1 = nullptr;
@@ -250,6 +285,47 @@ private:
     std::string FCurrentTopicID;
     std::string FLoadedTopicBaselineHtml;
     bool FEditorReady = false;
+    bool FWaitingHtmlResponse = false;
+    bool FWaitingHeaderResponse = false;
+    bool FPendingFocusEditor = false;
+    std::string FActiveArea = "body";
+    std::string FHeaderHtml;
+    std::string FHeaderBg;
+    // What the toolbar last applied and until when it ignores disagreeing caret reports.
+    int FLastAppliedFontSize = 0;
+    uint32_t FIgnoreFontSizeSyncUntil = 0;
+    std::string FLastAppliedLineHeight;
+    uint32_t FIgnoreLineHeightSyncUntil = 0;
+    std::string FLastAppliedTextColor;
+    uint32_t FIgnoreTextColorSyncUntil = 0;
+    std::string FLastAppliedFontName;
+    uint32_t FIgnoreFontNameSyncUntil = 0;
+
+    // uMainEditing.cpp: what each outstanding request to the page was about. The page answers
+    // in order, so the front record names the topic (and project) of the next answer. Header
+    // pushes are recorded too (Echo): the page answers each with one "headerChanged", dropped.
+    struct TEditorRequestTag {
+        std::string Root;
+        std::string TopicID;
+        unsigned Generation = 0;  // FEditorDocGeneration when asked (HTML only)
+        bool Echo = false;
+    };
+    std::deque<TEditorRequestTag> FHtmlRequests;
+    std::deque<TEditorRequestTag> FHeaderMessages;
+    unsigned FEditorDocGeneration = 0;                      // +1 for every document sent
+    std::map<std::string, unsigned> FTopicLoadGeneration;   // topic id -> its last document
+    std::string FPageHeaderRoot;      // the project and topic whose header the page shows
+    std::string FPageHeaderTopicID;
+    std::vector<QEventLoop*> FEditorWaits;
+    bool FInTopicSwitch = false;
+    bool FTopicSwitchPending = false;
+    QWebEngineView* FEdgeView = nullptr;
+    bool IsCurrentDocument(const TEditorRequestTag& ATag) const;
+    void WaitForEditor(const bool& AFlag, int ATimeoutMs);
+    void WakeEditorWaits();
+    void KeepDirtyHtml();
+    void SwitchToSelectedTopic();
+    void HandleEditorFocusRequest();
 
     QLabel* FStatusText = nullptr;
     QWidget* FEditorPlaceholder = nullptr;

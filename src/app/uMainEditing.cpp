@@ -1,0 +1,331 @@
+// TfrmMain: the topic editing state. One topic at a time is shown in the editor page; its HTML
+// travels from the page (the live document) to FDirtyHtml (the latest HTML the page reported)
+// to FUnsavedTopicHtml (topics left, held until Save). The page is asked for its HTML and header
+// with fire-and-forget messages; the window then waits in a nested event loop for the answer.
+//
+// Every request to the page is recorded in order (the page answers in the order it was asked),
+// so an answer that comes after its wait has ended is still put where it belongs: into the
+// topic it was asked for, never into the topic shown when it arrives. Topic switches are
+// serialised: a switch asked for while another one waits for the page runs after it.
+#include "uMain.h"
+
+#include "uAppErrors.h"
+#include "uEditorBridge.h"
+#include "uEditorText.h"
+#include "uSettingsCss.h"
+#include "uTopicHeaders.h"
+#include "uUtils.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+#include <algorithm>
+
+// ---- the browser and its bridge -------------------------------------------------------------
+
+void TfrmMain::CreateEditorBridge() {
+    if (FBridge)
+        return;
+    delete FEditorPlaceholder;
+    FEditorPlaceholder = nullptr;
+    FEdgeView = new QWebEngineView(Edge);
+    FEdgeView->setObjectName("EdgeView");
+    EdgeLayout->addWidget(FEdgeView, 1);
+
+    chkShowHeader = new QCheckBox("Show header", Panel1);
+    chkShowHeader->setObjectName("chkShowHeader");
+    connect(chkShowHeader, &QCheckBox::clicked, this, [this] { chkShowHeaderClick(); });
+    chkShowHeaderClick();
+
+    FBridge = new TEditorBridge(FEdgeView, this);
+    FBridge->OnReady = [this] { RunGuarded(FPrompts, [&] { BridgeReady(); }); };
+    FBridge->OnHtmlChanged = [this](const std::string& AHtml) {
+        RunGuarded(FPrompts, [&] { BridgeHtmlChanged(AHtml); });
+    };
+    FBridge->OnHeaderChanged = [this](const std::string& AHtml, const std::string& ABg) {
+        RunGuarded(FPrompts, [&] { BridgeHeaderChanged(AHtml, ABg); });
+    };
+    FBridge->OnAreaChanged = [this](const std::string& AArea) { BridgeAreaChanged(AArea); };
+    FBridge->NavigateToEditor(CombinePath(FProject->RootPath(), "internal/editor/editor.html"));
+}
+
+void TfrmMain::DestroyEditorBridge() {
+    WakeEditorWaits();
+    delete FBridge;
+    FBridge = nullptr;
+}
+
+void TfrmMain::SetEditorBaseAddress() {
+    if (FEditorReady && FBridge && FProject)
+        FBridge->SetBaseHref(TEditorBridge::FilePathToFileUrl(IncludeTrailingPathDelimiter(FProject->RootPath())));
+}
+
+// ---- events of the page ---------------------------------------------------------------------
+
+void TfrmMain::BridgeReady() {
+    FEditorReady = true;
+    FLoadedTopicBaselineHtml.clear();
+    // A new page knows nothing of what the old one was asked; what the author typed there and
+    // the window has not stored yet is kept for the topic.
+    FHtmlRequests.clear();
+    FHeaderMessages.clear();
+    FWaitingHtmlResponse = FWaitingHeaderResponse = false;
+    WakeEditorWaits();
+    if (!FCurrentTopicID.empty() && !FDirtyHtml.empty()) {
+        FUnsavedTopicHtml[FCurrentTopicID] = FDirtyHtml;
+        FDirtyHtml.clear();
+    }
+    SetEditorBaseAddress();
+    ApplyEditorStyleSheet();
+    chkShowHeaderClick();
+    LoadHeader(FCurrentTopicID);
+    PushHeaderToEditor();
+    ApplySettingsToEditor();
+    if (!FCurrentTopicID.empty())
+        LoadTopicIntoEditor(FCurrentTopicID);
+    RequestEditorFocus();
+}
+
+bool TfrmMain::IsCurrentDocument(const TEditorRequestTag& ATag) const {
+    return ATag.Root == FProject->RootPath() && ATag.TopicID == FCurrentTopicID && ATag.Generation == FEditorDocGeneration;
+}
+
+void TfrmMain::BridgeHtmlChanged(const std::string& AHtml) {
+    if (FBridge && FBridge->LastHtmlChangeWasUser()) {
+        // The author's own change is the page's latest document; it also ends a wait for it.
+        FDirtyHtml = AHtml;
+        MarkProjectDirty();
+        if (FWaitingHtmlResponse) {
+            FWaitingHtmlResponse = false;
+            WakeEditorWaits();
+        }
+        return;
+    }
+    if (FHtmlRequests.empty())
+        return;  // a change the window caused itself
+    const TEditorRequestTag tag = FHtmlRequests.front();
+    FHtmlRequests.pop_front();
+    if (IsCurrentDocument(tag)) {
+        FDirtyHtml = AHtml;
+        FWaitingHtmlResponse = false;
+        WakeEditorWaits();
+        return;
+    }
+    // A late answer about a topic the author has left: it is that topic's latest HTML, unless
+    // the topic has been shown again since (then its newer visit counts).
+    if (tag.Root != FProject->RootPath() || tag.TopicID.empty() || tag.TopicID == FCurrentTopicID ||
+        !FProject->HasTopic(tag.TopicID))
+        return;
+    auto it = FTopicLoadGeneration.find(tag.TopicID);
+    if (it != FTopicLoadGeneration.end() && it->second == tag.Generation)
+        FUnsavedTopicHtml[tag.TopicID] = AHtml;
+}
+
+void TfrmMain::BridgeHeaderChanged(const std::string& AHeaderHtml, const std::string& AHeaderBgHtml) {
+    // The page reports headers in the order it was sent pushes and requests: the echo of a push
+    // is dropped, an answer belongs to the header the page showed when asked, and an edit of the
+    // author to the header the page shows now.
+    TEditorRequestTag target{FPageHeaderRoot, FPageHeaderTopicID, 0, false};
+    if (!FHeaderMessages.empty()) {
+        target = FHeaderMessages.front();
+        FHeaderMessages.pop_front();
+        if (target.Echo)
+            return;
+    }
+    FWaitingHeaderResponse = false;
+    WakeEditorWaits();
+    if (!FProject || target.Root != FProject->RootPath())
+        return;
+    if (target.TopicID == FCurrentTopicID) {
+        FHeaderHtml = AHeaderHtml;
+        if (!Trim(AHeaderBgHtml).empty())
+            FHeaderBg = AHeaderBgHtml;
+        SaveHeader(FCurrentTopicID);
+        return;
+    }
+    if (!target.TopicID.empty() && !FProject->HasTopic(target.TopicID))
+        return;
+    TTopicHeader header = LoadTopicHeader(*FProject, *FSettings, target.TopicID);
+    header.Html = AHeaderHtml;
+    if (!Trim(AHeaderBgHtml).empty())
+        header.Bg = AHeaderBgHtml;
+    SaveTopicHeader(FProject->RootPath(), target.TopicID, header);
+}
+
+void TfrmMain::BridgeAreaChanged(const std::string& AArea) { FActiveArea = AArea; }
+
+// ---- waiting for the page -------------------------------------------------------------------
+
+void TfrmMain::WaitForEditor(const bool& AFlag, int ATimeoutMs) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (AFlag && FBridge && elapsed.elapsed() < ATimeoutMs) {
+        QEventLoop loop;
+        FEditorWaits.push_back(&loop);
+        QTimer::singleShot(std::max<int>(1, ATimeoutMs - static_cast<int>(elapsed.elapsed())), &loop, &QEventLoop::quit);
+        loop.exec();
+        FEditorWaits.erase(std::find(FEditorWaits.begin(), FEditorWaits.end(), &loop));
+    }
+}
+
+void TfrmMain::WakeEditorWaits() {
+    for (QEventLoop* loop : FEditorWaits)
+        loop->quit();
+}
+
+void TfrmMain::RequestHtmlAndWait(int ATimeoutMs) {
+    if (!FEditorReady || !FBridge || FCurrentTopicID.empty())
+        return;
+    FHtmlRequests.push_back({FProject->RootPath(), FCurrentTopicID, FEditorDocGeneration, false});
+    FWaitingHtmlResponse = true;
+    FBridge->RequestHtml();
+    WaitForEditor(FWaitingHtmlResponse, ATimeoutMs);
+    // An answer after the time-out is placed by its record; the mark does not outlive the wait.
+    FWaitingHtmlResponse = false;
+}
+
+void TfrmMain::RequestHeaderAndWait(int ATimeoutMs) {
+    if (!FEditorReady || !FBridge)
+        return;
+    FHeaderMessages.push_back({FPageHeaderRoot, FPageHeaderTopicID, 0, false});
+    FWaitingHeaderResponse = true;
+    FBridge->RequestHeader();
+    WaitForEditor(FWaitingHeaderResponse, ATimeoutMs);
+    FWaitingHeaderResponse = false;
+}
+
+// ---- the topic's HTML -----------------------------------------------------------------------
+
+void TfrmMain::StashCurrentEdits() {
+    RequestHtmlAndWait(600);
+    KeepDirtyHtml();
+}
+
+void TfrmMain::KeepDirtyHtml() {
+    if (!FCurrentTopicID.empty() && !FDirtyHtml.empty()) {
+        FUnsavedTopicHtml[FCurrentTopicID] = FDirtyHtml;
+        FDirtyHtml.clear();
+    }
+}
+
+std::string TfrmMain::CurrentTopicHtml() {
+    if (FCurrentTopicID.empty())
+        return {};
+    RequestHtmlAndWait(600);
+    if (!FDirtyHtml.empty())
+        return FDirtyHtml;
+    if (auto it = FUnsavedTopicHtml.find(FCurrentTopicID); it != FUnsavedTopicHtml.end())
+        return it->second;
+    if (!FLoadedTopicBaselineHtml.empty())
+        return FLoadedTopicBaselineHtml;
+    const std::string path = TopicBodyPath(FCurrentTopicID);
+    return FileExists(path) ? ReadUtf8File(path) : std::string();
+}
+
+std::string TfrmMain::TopicBodyPath(const std::string& AID) const {
+    return IncludeTrailingPathDelimiter(FProject->RootPath()) + "topics" + PathDelim + AID + ".html";
+}
+
+void TfrmMain::LoadTopicIntoEditor(const std::string& AID) {
+    const TTopic& topic = FProject->GetTopic(AID);
+    const std::string id = topic.ID();
+    const std::string title = topic.Title();
+    const std::string bodyPath = TopicBodyPath(id);
+    std::string html;
+    if (auto it = FUnsavedTopicHtml.find(id); it != FUnsavedTopicHtml.end()) {
+        html = it->second;
+    } else if (FileExists(bodyPath)) {
+        html = ReadUtf8File(bodyPath);
+    } else {
+        // Shown for the first time: the body file and both header files are written now.
+        html = NewTopicHtml();
+        FHeaderHtml = DefaultHeaderHtml(title);
+        FHeaderBg = ColorToHtml(FSettings->DefaultHeaderBgColor);
+        SaveHeader(id);
+        WriteUtf8File(bodyPath, html);
+    }
+    ApplyEditorStyleSheet();
+    PushHeaderToEditor();
+    FLoadedTopicBaselineHtml = html;
+    ++FEditorDocGeneration;
+    FTopicLoadGeneration[id] = FEditorDocGeneration;
+    if (FBridge)
+        FBridge->SetHtml(html);
+    FDirtyHtml.clear();
+    ApplySettingsToEditor();
+    ShowStatus("Loaded: " + title);
+    RequestEditorFocus();
+}
+
+// ---- the topic switch -----------------------------------------------------------------------
+
+void TfrmMain::tvTocChange() {
+    if (FInTopicSwitch) {
+        FTopicSwitchPending = true;  // runs when the switch that is waiting has finished
+        return;
+    }
+    FInTopicSwitch = true;
+    struct TReset {
+        bool& Flag;
+        ~TReset() { Flag = false; }
+    } reset{FInTopicSwitch};
+    do {
+        FTopicSwitchPending = false;
+        SwitchToSelectedTopic();
+    } while (FTopicSwitchPending && SelectedTopicID() != FCurrentTopicID);
+}
+
+void TfrmMain::SwitchToSelectedTopic() {
+    StashCurrentEdits();
+    RequestHeaderAndWait(400);
+    KeepDirtyHtml();  // the author may have typed while the window waited for the header
+    if (!FCurrentTopicID.empty()) {
+        try {
+            SaveHeader(FCurrentTopicID);
+        } catch (...) {
+            // A header file that cannot be written does not stop the switch.
+        }
+    }
+    FCurrentTopicID = SelectedTopicID();
+    if (FCurrentTopicID.empty())
+        return;
+    // The topic's properties are shown by the properties unit once it exists.
+    LoadHeader(FCurrentTopicID);
+    if (FEditorReady) {
+        PushHeaderToEditor();
+        LoadTopicIntoEditor(FCurrentTopicID);
+    }
+}
+
+// ---- style sheet and focus ------------------------------------------------------------------
+
+void TfrmMain::ApplyEditorStyleSheet() {
+    if (!FBridge || !FEditorReady)
+        return;
+    const std::string path = WriteEditorEffectiveCss(*FProject, *FSettings);
+    TProgrammaticSection section(*FBridge);
+    FBridge->SetCssFile(path);
+}
+
+void TfrmMain::RequestEditorFocus() {
+    FPendingFocusEditor = true;
+    QMetaObject::invokeMethod(this, [this] { HandleEditorFocusRequest(); }, Qt::QueuedConnection);
+}
+
+void TfrmMain::HandleEditorFocusRequest() {
+    if (!FPendingFocusEditor)
+        return;
+    FPendingFocusEditor = false;
+    if (FEdgeView && FEdgeView->isVisible() && FEdgeView->isEnabled())
+        FEdgeView->setFocus(Qt::OtherFocusReason);
+}
+
+// ---- text tests -----------------------------------------------------------------------------
+
+bool TfrmMain::IsHtmlEffectivelyEmpty(const std::string& AHtml) { return ::IsHtmlEffectivelyEmpty(AHtml); }
+
+std::string TfrmMain::HtmlTextContent(const std::string& AHtml) { return ::HtmlTextContent(AHtml); }
