@@ -180,6 +180,7 @@ void ExportWebHelp(const TDocProject& AProject, const std::string& AOutputRoot) 
         for (const TTopic& topic : AProject.Topics()) {
             if (topic.ExcludeWeb())
                 continue;
+            RequireTopicIdIsFileName(topic.ID());
             std::string text = ReadTopicBody(AProject, topic.ID());
             if (Trim(text).empty())
                 text = "<h1>" + EscapeHtml(topic.Title()) + "</h1>";

@@ -54,6 +54,11 @@ std::string TopicBodyFilePath(const TDocProject& AProject, const std::string& AI
     return CombinePath(CombinePath(AProject.RootPath(), "topics"), AID + ".html");
 }
 
+void RequireTopicIdIsFileName(const std::string& AID) {
+    if (AID.empty() || AID == "." || AID == ".." || AID.find_first_of(std::string("/\\\0", 3)) != std::string::npos)
+        throw EAppError("Invalid topic id: " + AID);
+}
+
 std::string ReadTopicBody(const TDocProject& AProject, const std::string& AID) {
     const std::string file = TopicBodyFilePath(AProject, AID);
     return FileExists(file) ? ReadUtf8File(file) : std::string();

@@ -37,6 +37,10 @@ TProjectSettings LoadPublishSettings(const TDocProject& AProject);
 
 // <RootPath>/topics/<id>.html.
 std::string TopicBodyFilePath(const TDocProject& AProject, const std::string& AID);
+// Raises EAppError("Invalid topic id: <id>") unless AID can name a file in the output's topics
+// folder (not empty, not "." or "..", no path separator, no NUL): a hand-edited tree must not
+// make a publisher write outside its output folder.
+void RequireTopicIdIsFileName(const std::string& AID);
 // That file's text as UTF-8; "" when it does not exist.
 std::string ReadTopicBody(const TDocProject& AProject, const std::string& AID);
 // The topic's HtmlPath read as UTF-8; "" when the path is empty or the file does not exist.

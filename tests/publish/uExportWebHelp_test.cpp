@@ -163,3 +163,10 @@ TEST_F(WebHelpExport, missingTemplateFileFailsBeforeTheTitleStep) {
     EXPECT_EQ(Out("index.html"), GetFile(FDir / "Proj/internal/webhelp/app.html"));
     EXPECT_FALSE(FileExists(CombinePath(FOut, "app.css")));
 }
+
+// A hand-edited tree with an id that is a path must not make the export write outside its folder.
+TEST_F(WebHelpExport, topicIdThatIsAPathStopsTheExport) {
+    AddFixedTopic(FProject, "../../escape", "Escape");
+    EXPECT_THROW(ExportWebHelp(FProject, FOut), EAppError);
+    EXPECT_FALSE(FileExists(FDir / "Proj/escape.html"));
+}
