@@ -97,6 +97,8 @@ public:
 
     // ---- publishing (uMainPublish.cpp): save what is pending, call the publisher ------------
     void btnExportWebClick();
+    void btnExportChmClick();
+    void btnExportPdfClick();
     // Writes what the editor holds and the tree files; no project file, the modified flag stays.
     void SaveBeforeWebExport();
 

@@ -76,12 +76,11 @@ void TfrmMain::BuildMainMenu() {
     Delete1 = AddMenuItem(edit, "Delete1", "Delete", nullptr);
     SelectAll1 = AddMenuItem(edit, "SelectAll1", "Select All", nullptr);
 
-    // A publisher whose core is not built yet has its item disabled.
     QMenu* publish = MainMenu1->addMenu("Publish");
     publish->setObjectName("Publish1");
     PublishWebHelp1 = AddMenuItem(publish, "PublishWebHelp1", "WebHelp", &TfrmMain::btnExportWebClick);
-    PublishChm1 = AddMenuItem(publish, "PublishChm1", "CHM", nullptr);
-    PublishPdf1 = AddMenuItem(publish, "PublishPdf1", "PDF", nullptr);
+    PublishChm1 = AddMenuItem(publish, "PublishChm1", "CHM", &TfrmMain::btnExportChmClick);
+    PublishPdf1 = AddMenuItem(publish, "PublishPdf1", "PDF", &TfrmMain::btnExportPdfClick);
     publish->addSeparator();
     OpenOutputFolder1 = AddMenuItem(publish, "OpenOutputFolder1", "Open Output Folder", &TfrmMain::OpenOutputFolder1Click);
 
@@ -109,8 +108,8 @@ void TfrmMain::BindLeftButtons() {
     BindButton(btnDeleteTopic, nullptr, false);
     BindButton(btnVariablesConditionsSnippets, nullptr, false);
     BindButton(btnExportWeb, &TfrmMain::btnExportWebClick, true);
-    BindButton(btnExportCHM, nullptr, false);
-    BindButton(btnExportPDF, nullptr, false);
+    BindButton(btnExportCHM, &TfrmMain::btnExportChmClick, true);
+    BindButton(btnExportPDF, &TfrmMain::btnExportPdfClick, true);
 }
 
 bool TfrmMain::eventFilter(QObject* AWatched, QEvent* AEvent) {

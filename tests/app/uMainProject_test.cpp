@@ -26,29 +26,6 @@ QStringList TreeTitles(const QTreeWidget* ATree) {
     return out;
 }
 
-// A saved project on disk: <dir>/<name>.svp beside <dir>/<name>/ with two topics and bodies.
-struct TDiskProject {
-    std::string FileName;
-    std::string Root;
-    std::string FirstID;
-};
-
-TDiskProject MakeDiskProject(const std::string& ADir, const std::string& AName, const std::string& ATitle) {
-    TDiskProject d;
-    d.FileName = CombinePath(ADir, AName + ".svp");
-    d.Root = CombinePath(ADir, AName);
-    TDocProject p;
-    p.SetRootPath(IncludeTrailingPathDelimiter(d.Root));
-    p.SetTitle(ATitle);
-    TTopic& a = p.AddTopic("Intro", "");
-    TTopic& b = p.AddTopic("Details", a.ID());
-    WriteUtf8File(a.HtmlPath(), "<p>intro</p>");
-    WriteUtf8File(b.HtmlPath(), "<p>details</p>");
-    d.FirstID = a.ID();
-    SaveProjectFile(d.FileName, p);
-    return d;
-}
-
 std::string JsonMemberText(const std::string& AFile, const char* AName) {
     TJson j;
     if (!JsonTryParse(ReadText(AFile), j))

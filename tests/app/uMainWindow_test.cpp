@@ -64,7 +64,7 @@ private slots:
             {"New Root Topic...", "New Child Topic...", "-", "Remove Topic", "-", ">Move", "Up", "Down",
              "Move Level Up", "<", "-", "Rename..."},
             {"Undo", "Redo", "-", "Cut", "Copy", "Paste", "Delete", "Select All"},
-            {"!WebHelp", "CHM", "PDF", "-", "!Open Output Folder"},
+            {"!WebHelp", "!CHM", "!PDF", "-", "!Open Output Folder"},
             {"Project Settings...", "Variables, Snippets, Conditions..."},
             {"!Visit Website", "-", "!About..."}};
         for (int i = 0; i < top.size(); ++i)
@@ -141,27 +141,6 @@ private slots:
         WriteUtf8File(CombinePath(build, "webhelp/index.html"), "x");
         w.OpenOutputFolder1->trigger();
         QCOMPARE(prompts.Explored, std::vector<std::string>({build}));
-    }
-
-    void publishWebHelp_writesTheSiteReportsAndOpensIt() {
-        TScriptedPrompts prompts;
-        TfrmMain w(prompts, {});
-        const std::string id = w.CurrentTopicID();
-        w.UnsavedTopicHtml()[id] = "<p>Hello from the scratch project</p>";
-        w.MarkProjectDirty();
-        w.PublishWebHelp1->trigger();
-        QVERIFY2(prompts.Errors.empty(), prompts.Errors.empty() ? "" : prompts.Errors[0].c_str());
-        const std::string out = CombinePath(w.Project().RootPath(), "build/webhelp");
-        const std::string index = CombinePath(out, "index.html");
-        QCOMPARE(w.StatusText(), QString::fromStdString("WebHelp exported: " + index));
-        QCOMPARE(prompts.Opened, std::vector<std::string>({index}));
-        QVERIFY(FindText(ReadText(CombinePath(out, "topics/" + id + ".html")), "Hello from the scratch project") !=
-                std::string::npos);
-        QVERIFY(FindText(ReadText(CombinePath(out, "toc.json")), "Welcome") != std::string::npos);
-        // The pending edit is on disk now, but the project is still unsaved.
-        QVERIFY(w.ProjectDirty() && w.ProjectFileName().empty());
-        w.OpenOutputFolder1->trigger();
-        QCOMPARE(prompts.Explored, std::vector<std::string>({CombinePath(w.Project().RootPath(), "build")}));
     }
 
     void errorBoxText_addsFullStopAfterCharactersAboveIt_data() {

@@ -1,0 +1,109 @@
+// The Publish commands of the main window: each saves what is pending, runs its publisher and
+// reports in the status bar, opening the result through the prompts.
+#include "support/AppTestSupport.h"
+#include "support/TScriptedPrompts.h"
+
+#include "uMain.h"
+#include "uStorage.h"
+
+#include <QAction>
+#include <QtTest>
+#include <memory>
+
+class TestMainPublish : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TTempAppData> FAppData;
+    std::unique_ptr<QTemporaryDir> FWork;
+
+    std::string Work() const { return FWork->path().toStdString(); }
+
+private slots:
+    void initTestCase() { SetApplicationExeName("pagewell"); }
+    void init() {
+        FAppData = std::make_unique<TTempAppData>();
+        FWork = std::make_unique<QTemporaryDir>();
+    }
+    void cleanup() {
+        FWork.reset();
+        FAppData.reset();
+    }
+
+    void publishWebHelp_writesTheSiteReportsAndOpensIt() {
+        TScriptedPrompts prompts;
+        TfrmMain w(prompts, {});
+        const std::string id = w.CurrentTopicID();
+        w.UnsavedTopicHtml()[id] = "<p>Hello from the scratch project</p>";
+        w.MarkProjectDirty();
+        w.PublishWebHelp1->trigger();
+        QVERIFY2(prompts.Errors.empty(), prompts.Errors.empty() ? "" : prompts.Errors[0].c_str());
+        const std::string out = CombinePath(w.Project().RootPath(), "build/webhelp");
+        const std::string index = CombinePath(out, "index.html");
+        QCOMPARE(w.StatusText(), QString::fromStdString("WebHelp exported: " + index));
+        QCOMPARE(prompts.Opened, std::vector<std::string>({index}));
+        QVERIFY(FindText(ReadText(CombinePath(out, "topics/" + id + ".html")), "Hello from the scratch project") !=
+                std::string::npos);
+        QVERIFY(FindText(ReadText(CombinePath(out, "toc.json")), "Welcome") != std::string::npos);
+        // The pending edit is on disk now, but the project is still unsaved.
+        QVERIFY(w.ProjectDirty() && w.ProjectFileName().empty());
+        w.OpenOutputFolder1->trigger();
+        QCOMPARE(prompts.Explored, std::vector<std::string>({CombinePath(w.Project().RootPath(), "build")}));
+    }
+
+    void publishChm_savesCompilesReportsAndOpens() {
+        const TDiskProject d = MakeDiskProject(Work(), "Guide", "User Guide");
+        TScriptedPrompts prompts;
+        TfrmMain w(prompts, {QString::fromStdString(d.FileName)});
+        w.UnsavedTopicHtml()[d.FirstID] = "<p>Compiled text</p>";
+        w.MarkProjectDirty();
+        w.PublishChm1->trigger();
+        QVERIFY2(prompts.Errors.empty(), prompts.Errors.empty() ? "" : prompts.Errors[0].c_str());
+        const std::string chm = CombinePath(d.Root, "build/chm/help.chm");
+        QCOMPARE(w.StatusText(), QString::fromStdString("CHM exported: " + chm));
+        QCOMPARE(prompts.Opened, std::vector<std::string>({chm}));
+        QVERIFY(FileExists(chm));
+        // The command saved the project first.
+        QVERIFY(!w.ProjectDirty());
+        QCOMPARE(ReadText(CombinePath(d.Root, "topics/" + d.FirstID + ".html")), std::string("<p>Compiled text</p>"));
+    }
+
+    void publishChm_failureIsShownInItsOwnWords() {
+        const TDiskProject d = MakeDiskProject(Work(), "Guide", "User Guide");
+        TScriptedPrompts prompts;
+        TfrmMain w(prompts, {QString::fromStdString(d.FileName)});
+        for (TTopic& t : w.Project().Topics())
+            t.SetExcludeChm(true);
+        w.PublishChm1->trigger();
+        QCOMPARE(prompts.Errors.size(), size_t(1));
+        QVERIFY2(StartsWith(prompts.Errors[0], "CHM export failed: "), prompts.Errors[0].c_str());
+        QCOMPARE(w.StatusText(), QString("Saved"));  // from the save before the export, nothing after it
+        QVERIFY(prompts.Opened.empty());
+    }
+
+    void publishPdf_writesTheManualAndOpensBoth() {
+        // No browser on PATH: the program's own printer beside the executable prints, if built.
+        QTemporaryDir emptyPath;
+        const QByteArray oldPath = qgetenv("PATH");
+        qputenv("PATH", emptyPath.path().toUtf8());
+        const TDiskProject d = MakeDiskProject(Work(), "Guide", "User Guide");
+        TScriptedPrompts prompts;
+        TfrmMain w(prompts, {QString::fromStdString(d.FileName)});
+        w.PublishPdf1->trigger();
+        qputenv("PATH", oldPath);
+        const std::string folder = CombinePath(d.Root, "build/pdf");
+        const std::string manual = CombinePath(folder, "manual.html");
+        QVERIFY(FindText(ReadText(manual), "intro") != std::string::npos);
+        if (FileExists(CombinePath(TfrmMain::ApplicationFolder(), "pagewell-pdf"))) {
+            QVERIFY2(prompts.Errors.empty(), prompts.Errors.empty() ? "" : prompts.Errors[0].c_str());
+            QCOMPARE(w.StatusText(), QString::fromStdString("Manual HTML exported: " + manual));
+            QCOMPARE(prompts.Opened, std::vector<std::string>({CombinePath(folder, "manual.pdf"), manual}));
+        } else {
+            QCOMPARE(prompts.Errors, std::vector<std::string>({"Microsoft Edge not found."}));
+            QVERIFY(prompts.Opened.empty());
+        }
+    }
+};
+
+QTEST_MAIN(TestMainPublish)
+#include "uMainPublish_test.moc"
