@@ -64,19 +64,21 @@ const TRecordedEvent* TEditorHarness::Last(TRecordedEvent::TKind AKind) const {
     return nullptr;
 }
 
-QVariant TEditorHarness::Js(const QString& AScript, int ATimeoutMs) {
+QVariant RunJsSync(QWebEnginePage* APage, const QString& AScript, int ATimeoutMs) {
     struct TState {
         bool Done = false;
         QVariant Result;
     };
     auto state = std::make_shared<TState>();
-    FView->page()->runJavaScript(AScript, [state](const QVariant& v) {
+    APage->runJavaScript(AScript, [state](const QVariant& v) {
         state->Result = v;
         state->Done = true;
     });
-    WaitFor([state] { return state->Done; }, ATimeoutMs);
+    TEditorHarness::WaitFor([state] { return state->Done; }, ATimeoutMs);
     return state->Result;
 }
+
+QVariant TEditorHarness::Js(const QString& AScript, int ATimeoutMs) { return RunJsSync(FView->page(), AScript, ATimeoutMs); }
 
 bool TEditorHarness::WaitFor(const std::function<bool()>& APredicate, int ATimeoutMs) {
     QElapsedTimer t;

@@ -13,7 +13,11 @@
 #include <string>
 #include <vector>
 
+class QWebEnginePage;
 class QWebEngineView;
+
+// Runs a script in a page and returns its result (invalid on time-out), processing events.
+QVariant RunJsSync(QWebEnginePage* APage, const QString& AScript, int ATimeoutMs = 5000);
 
 struct TRecordedEvent {
     enum TKind { evReady, evHtml, evStyle, evHeader, evArea } Kind;
