@@ -54,6 +54,15 @@ private slots:
         QVERIFY(!h().Bridge().LastHtmlChangeWasUser());
     }
 
+    void topicMarkupRunsNoScript() {
+        const std::string html = "<p><img src=\"missing.png\" onerror=\"window.__ran = 1\">"
+                                 "<a href=\"#\" onclick=\"window.__ran = 2\">x</a></p>";
+        h().Bridge().SetHtml(html);
+        h().Bridge().ExecCommand("insertHTML", "<script>window.__ran = 3</script><b>y</b>");
+        h().Pump(500);
+        QCOMPARE(h().Js("typeof window.__ran").toString(), QString("undefined"));
+    }
+
     void userBoldIsAUserChangeAndProgramBoldIsNot() {
         QVERIFY(h().SetHtmlAndSettle("<p>hello world</p>"));
         QVERIFY(h().SelectText("#sv-body p", "world"));
