@@ -194,6 +194,8 @@ private slots:
         QCOMPARE(focused(), Id('F'));
         key("Home");
         QCOMPARE(focused(), Id('A'));
+        key("r");  // type-ahead
+        QCOMPARE(focused(), Id('F'));
     }
 
     void search_data() {

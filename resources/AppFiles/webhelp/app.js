@@ -187,7 +187,14 @@
         navigateTo(li.dataset.id);
         break;
       default:
-        return;
+        // Type-ahead: a letter moves to the next visible topic whose title starts with it.
+        if (e.key.length !== 1 || !/[\p{L}\p{N}]/u.test(e.key)) return;
+        items = visibleItems(); i = items.indexOf(li);
+        var ch = fold(e.key);
+        for (var k = 1; k <= items.length; k++) {
+          var cand = items[(i + k) % items.length];
+          if (fold(cand.firstElementChild.textContent.trim()).lastIndexOf(ch, 0) === 0) { focusItem(cand); break; }
+        }
     }
     e.preventDefault();
   });
