@@ -133,14 +133,47 @@ std::string VariablePass(std::string_view AHtml, bool ASkipBraceless, FLookup&& 
                                [&](std::string_view ARun) { return VariablesInRun(ARun, AValueOf, AGuard); });
 }
 
-std::string ConditionCycle(const std::string& AHtml, const TReusableProjectContent& AStore) {
-    std::string s = ReplaceMatchesWith(AHtml, NamedConditionRegex(), [&](const TRegexMatch& AMatch) {
+const TRegex& BareEndMarkerRegex() {
+    static const TRegex re("\\{\\s*endcond\\s*\\}", kTokenOptions);
+    return re;
+}
+const TRegex& NamedEndMarkerRegex() {
+    static const TRegex re("\\{\\s*endcond\\s*:\\s*[^\\}]+?\\s*\\}", kTokenOptions);
+    return re;
+}
+
+// Replace-all of a condition pattern. Every match of it ends with an end marker found by
+// AEndMarker, so with ASkipTail the text after the last end marker is copied without trying a
+// match there: the result is the same, but a long tail of unpaired begin markers no longer costs
+// a scan to the end of the text for each of them.
+std::string ReplaceConditions(const std::string& AHtml, const TRegex& APattern, const TRegex& AEndMarker,
+                              bool ASkipTail, const TMatchEvaluator& AEvaluator) {
+    if (!ASkipTail)
+        return ReplaceMatchesWith(AHtml, APattern, AEvaluator);
+    // Two end markers of one form never overlap in a way that hides a later end: the end of the
+    // last match of a left-to-right scan is the end of the last end marker.
+    size_t end = 0;
+    AEndMarker.ForEachMatch(AHtml, [&](const TRegexMatch& AMatch) {
+        end = AMatch.Index() + AMatch.Length();
+        return true;
+    });
+    if (end == 0)
+        return AHtml;
+    std::string_view head(AHtml.data(), end);
+    std::string out = ReplaceMatchesWith(head, APattern, AEvaluator);
+    out.append(AHtml, end, std::string::npos);
+    return out;
+}
+
+std::string ConditionCycle(const std::string& AHtml, const TReusableProjectContent& AStore, bool ASkipTail) {
+    std::string s = ReplaceConditions(AHtml, NamedConditionRegex(), NamedEndMarkerRegex(), ASkipTail,
+                                      [&](const TRegexMatch& AMatch) {
         std::string name = DecodeTokenName(AMatch.Group("name"));
         if (!SameText(name, DecodeTokenName(AMatch.Group("endname"))))
             return std::string(AMatch.Value());
         return AStore.ConditionEnabled(name, false) ? std::string(AMatch.Group("body")) : std::string();
     });
-    return ReplaceMatchesWith(s, BareConditionRegex(), [&](const TRegexMatch& AMatch) {
+    return ReplaceConditions(s, BareConditionRegex(), BareEndMarkerRegex(), ASkipTail, [&](const TRegexMatch& AMatch) {
         return AStore.ConditionEnabled(DecodeTokenName(AMatch.Group("name")), false) ? std::string(AMatch.Group("body"))
                                                                                      : std::string();
     });
@@ -197,7 +230,7 @@ std::string ReplaceConditionTokens(std::string_view AHtml, const TReusableProjec
                                    bool AStopWhenSettled) {
     std::string s = StripConditionMarkerOnlyBlocks(AHtml);
     for (int cycle = 0; cycle < kConditionCycles; ++cycle) {
-        std::string next = ConditionCycle(s, AStore);
+        std::string next = ConditionCycle(s, AStore, AStopWhenSettled);
         bool settled = next == s;
         s = std::move(next);
         if (settled && AStopWhenSettled)

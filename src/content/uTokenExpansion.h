@@ -114,8 +114,9 @@ std::string ExpandSnippetsOutsideTags(std::string_view AHtml, const TSnippetExpa
 // content is one condition marker (begin markers first, then end markers).
 std::string StripConditionMarkerOnlyBlocks(std::string_view AHtml);
 // One condition run: marker-only blocks unwrapped, twenty cycles of the named-end and the
-// bare-end pass, then every left-over marker removed. AStopWhenSettled ends the cycles at the
-// first one that changes nothing (same result).
+// bare-end pass, then every left-over marker removed. AStopWhenSettled (the fast schedule) ends
+// the cycles at the first one that changes nothing and skips the text after the last end marker
+// in each pass; the result is the same.
 std::string ReplaceConditionTokens(std::string_view AHtml, const TReusableProjectContent& AStore,
                                    bool AStopWhenSettled = false);
 // Removes the editor's marker styling attributes.
