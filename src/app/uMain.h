@@ -10,9 +10,9 @@
 //   uMainProject.cpp   the project commands (scratch project, New, Open, Save, Save As, Exit)
 //   uMainTree.cpp      the tree view built from the model, selection, new topic HTML
 //   uMainPublish.cpp   the Publish commands, thin over the publishers
-// and, until their own units land, placeholder bodies for what later units provide:
 //   uMainEditing.cpp   the editor bridge and the topic editing state (topic switch, waits)
 //   uMainHeader.cpp    the topic header band and the settings pushed into the editor page
+// and, until their own units land, placeholder bodies for what later units provide:
 //   uMainToolbarSeam.cpp  formatting toolbar hooks (replaced by the toolbar unit)
 //   uMainSeams.cpp        the project settings dialog
 // A menu item or button whose command is not built yet is bound to no handler and stays

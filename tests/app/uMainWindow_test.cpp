@@ -187,6 +187,11 @@ private slots:
         p.AddTopic("Variables and Snippets", guide.ID());
         p.AddTopic("Topic Links", guide.ID());
         p.AddTopic("Publishing", "");
+        WriteUtf8File(start.HtmlPath(),
+                      "<h1>Getting Started</h1><p>Pagewell keeps your help topics in a tree on the left and "
+                      "publishes them as <b>WebHelp</b>, <b>CHM</b> and <b>PDF</b>.</p><ul><li>Add topics with the "
+                      "buttons above the tree.</li><li>Reuse text with variables and snippets.</li><li>Publish "
+                      "from the Publish menu.</li></ul>");
         w.BuildTopicTree();
         w.SelectTopicNode(start.ID());
         w.MarkProjectDirty();
@@ -194,6 +199,11 @@ private slots:
         w.resize(1100, 680);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // With the editor page, the picture shows the selected topic in it.
+        if (w.Bridge()) {
+            QTRY_VERIFY_WITH_TIMEOUT(w.EditorReady(), 20000);
+            QTest::qWait(1500);
+        }
         QPixmap shot = w.grab();
         QCOMPARE(shot.size(), w.size());
         const QString out = qEnvironmentVariable("PAGEWELL_SCREENSHOT",
