@@ -204,6 +204,19 @@ private slots:
         QVERIFY(UserCommand("replaceSelectedImage", "assets/images/b.png"));
         QVERIFY(h().WaitFor([&] { return h().Js("document.querySelector('#sv-body img').naturalWidth").toInt() == 80; }));
         QCOMPARE(Html(), QString("<p>x<img src=\"assets/images/b.png\">y</p>"));
+        // Dragging the frame's corner handle resizes the picture as one undoable change.
+        const QPoint grip = CenterOf("#sv-image-handle");
+        size_t resized = h().Events().size();
+        QTest::mousePress(h().View().focusProxy(), Qt::LeftButton, Qt::NoModifier, grip);
+        QTest::mouseMove(h().View().focusProxy(), grip + QPoint(20, 0));
+        QTest::mouseMove(h().View().focusProxy(), grip + QPoint(40, 0));
+        QTest::mouseRelease(h().View().focusProxy(), Qt::LeftButton, Qt::NoModifier, grip + QPoint(40, 0));
+        QVERIFY(h().WaitFor([&] { return UserChangesSince(resized) > 0; }));
+        QCOMPARE(Html(), QString("<p>x<img src=\"assets/images/b.png\" style=\"width: 120px; height: auto;\">y</p>"));
+        QVERIFY(UserCommand("undo", ""));
+        QCOMPARE(Html(), QString("<p>x<img src=\"assets/images/b.png\">y</p>"));
+        QTest::mouseClick(h().View().focusProxy(), Qt::LeftButton, Qt::NoModifier, CenterOf("#sv-body img"));
+        QVERIFY(h().WaitFor([&] { return h().Js("!document.getElementById('sv-image-frame').hidden").toBool(); }));
         // The frame is no part of the topic, and Delete removes the picture.
         size_t from = h().Events().size();
         QTest::keyClick(h().View().focusProxy(), Qt::Key_Delete);
