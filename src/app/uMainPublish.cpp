@@ -52,6 +52,9 @@ void TfrmMain::btnExportChmClick() {
         EnsureDir(ChmOutputFolder(*FProject));
         const TChmExportResult result = ExportChm(*FProject);
         ShowStatus("CHM exported: " + result.ChmFile);
+        // For example that the compiler could only build the file without full-text search.
+        for (const std::string& note : result.Notes)
+            FPrompts.ShowInfo(AppTitle, note);
         FPrompts.ShellOpen(result.ChmFile);
     } catch (const std::exception& e) {
         FPrompts.ShowError(AppTitle, std::string("CHM export failed: ") + e.what());

@@ -4,6 +4,7 @@
 #include "support/TScriptedPrompts.h"
 
 #include "uMain.h"
+#include "uProjectSettings.h"
 #include "uStorage.h"
 
 #include <QAction>
@@ -66,6 +67,35 @@ private slots:
         // The command saved the project first.
         QVERIFY(!w.ProjectDirty());
         QCOMPARE(ReadText(CombinePath(d.Root, "topics/" + d.FirstID + ".html")), std::string("<p>Compiled text</p>"));
+    }
+
+    void publishChm_cyrillicOnlyProjectStillCompilesAndSaysSearchIsMissing() {
+        // Not one Latin word on any page (no copyright line either): the compiler's search
+        // index has nothing to hold.
+        const std::string title = "\u0420\u0443\u043a\u043e\u0432\u043e\u0434\u0441\u0442\u0432\u043e";
+        const std::string word = "\u041f\u0440\u0438\u0432\u0435\u0442";
+        const std::string file = CombinePath(Work(), "Ru.svp");
+        const std::string root = CombinePath(Work(), "Ru");
+        TDocProject p;
+        p.SetRootPath(IncludeTrailingPathDelimiter(root));
+        p.SetTitle(title);
+        TTopic& topic = p.AddTopic(word, "");
+        WriteUtf8File(topic.HtmlPath(), "<p>" + word + "</p>");
+        SaveProjectFile(file, p);
+        TProjectSettings settings;
+        settings.ProjTitle = title;
+        settings.CopyrightEnabled = false;
+        settings.SaveToFile(TProjectSettings::DefaultSettingsPathForProject(root));
+
+        TScriptedPrompts prompts;
+        TfrmMain w(prompts, {QString::fromStdString(file)});
+        w.PublishChm1->trigger();
+        QVERIFY2(prompts.Errors.empty(), prompts.Errors.empty() ? "" : prompts.Errors[0].c_str());
+        const std::string chm = CombinePath(root, "build/chm/help.chm");
+        QCOMPARE(w.StatusText(), QString::fromStdString("CHM exported: " + chm));
+        QCOMPARE(prompts.Infos.size(), size_t(1));
+        QVERIFY2(FindText(prompts.Infos[0], "without full-text search") != std::string::npos, prompts.Infos[0].c_str());
+        QCOMPARE(prompts.Opened, std::vector<std::string>({chm}));
     }
 
     void publishChm_failureIsShownInItsOwnWords() {
