@@ -94,6 +94,9 @@ TChmExportResult ExportChm(const TDocProject& AProject) {
     result.Pages = ChmPageList(AProject);
     if (result.Pages.empty())
         throw EAppError("Nothing to publish: no topic is included in the CHM output (every topic is excluded from CHM)");
+    // A hand-edited id such as "../x" must not make a page land outside the output folder.
+    for (const std::string& entry : result.Pages)
+        RequireTopicIdIsFileName(entry.substr(7, entry.size() - 7 - 5));
 
     const std::string out = ExpandFileName(ChmOutputFolder(AProject));
     EnsureDir(CombinePath(out, "topics"));

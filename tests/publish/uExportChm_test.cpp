@@ -271,6 +271,22 @@ TEST(ExportChm, NothingIncludedIsAClearErrorBeforeAnythingIsWritten) {
     }
 }
 
+TEST(ExportChm, ATopicIdThatIsAPathIsRefusedBeforeAnythingIsWritten) {
+    TTempDir dir;
+    TDocProject project;
+    project.SetRootPath(IncludeTrailingPathDelimiter(dir / "P"));
+    AddFixedTopic(project, kIntro, "Fine");
+    AddFixedTopic(project, "../../escaped", "Hand-edited");
+    try {
+        ExportChm(project);
+        ADD_FAILURE() << "no error";
+    } catch (const EAppError& e) {
+        EXPECT_STREQ(e.what(), "Invalid topic id: ../../escaped");
+    }
+    EXPECT_FALSE(DirectoryExists(dir / "P/build"));
+    EXPECT_FALSE(FileExists(dir / "escaped.html"));
+}
+
 TEST(ChmProjectFiles, TocWritesATopicOnceEvenInACycle) {
     TTempDir dir;
     TDocProject project;
