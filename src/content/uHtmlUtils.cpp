@@ -40,9 +40,8 @@ const TRegex& DocLinkRegex() {
     return re;
 }
 
-}  // namespace
-
-std::string HtmlEncodeEntities(std::string_view AText) {
+// & < > " as entities, and the apostrophe as &#39; when asked.
+std::string EncodeMarkupCharacters(std::string_view AText, bool AApostrophe) {
     std::string out;
     out.reserve(AText.size() + AText.size() / 8);
     for (char c : AText) {
@@ -51,11 +50,21 @@ std::string HtmlEncodeEntities(std::string_view AText) {
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
+        case '\'':
+            if (AApostrophe)
+                out += "&#39;";
+            else
+                out.push_back(c);
+            break;
         default: out.push_back(c); break;
         }
     }
     return out;
 }
+
+}  // namespace
+
+std::string HtmlEncodeEntities(std::string_view AText) { return EncodeMarkupCharacters(AText, false); }
 
 std::string HtmlDecodeEntities(std::string_view AText) {
     static constexpr std::pair<std::string_view, char> kNamed[] = {
@@ -117,19 +126,7 @@ std::string HtmlDecodeEntities(std::string_view AText) {
 std::string EscapeHtml(std::string_view AText) {
     // The five passes in a row ("&" first) give the same text as this single scan: no later pass
     // can meet a character that an earlier one produced.
-    std::string out;
-    out.reserve(AText.size() + AText.size() / 8);
-    for (char c : AText) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out.push_back(c); break;
-        }
-    }
-    return out;
+    return EncodeMarkupCharacters(AText, true);
 }
 
 std::string HtmlToPlainText(std::string_view AHtml) {

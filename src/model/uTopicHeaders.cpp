@@ -1,5 +1,6 @@
 #include "uTopicHeaders.h"
 
+#include "uHtmlUtils.h"
 #include "uUtils.h"
 
 #include <filesystem>
@@ -8,22 +9,6 @@ namespace {
 
 std::string MetaPath(const std::string& ARootPath, const std::string& AName) {
     return CombinePath(CombinePath(ARootPath, "meta"), AName);
-}
-
-// & < > and the double quote as entities, nothing else.
-std::string EncodeHeaderText(const std::string& AText) {
-    std::string out;
-    out.reserve(AText.size());
-    for (char c : AText) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out.push_back(c); break;
-        }
-    }
-    return out;
 }
 
 std::optional<std::string> ReadIfExists(const std::string& APath) {
@@ -53,7 +38,7 @@ std::string DefaultHeaderHtml(const TProjectSettings& ASettings, const std::stri
     font = ReplaceText(font, "\"", "&quot;");
     return "<div style=\"font-size:" + IntToStr(ASettings.FontSizeBody) + "px;font-family:" + font +
            ", Arial, sans-serif;color:" + ColorToHtml(ASettings.DefaultTextColor) + ";\"><b>" +
-           EncodeHeaderText(ATitle) + "</b></div>";
+           HtmlEncodeEntities(ATitle) + "</b></div>";
 }
 
 TTopicHeader LoadTopicHeader(const TDocProject& AProject, const TProjectSettings& ASettings, const std::string& AID) {
@@ -96,7 +81,7 @@ TTopicHeader PublishedTopicHeader(const TDocProject& AProject, const std::string
         h.Bg = BuiltInHeaderBg;
     if (Trim(h.Html).empty()) {
         const std::string title =
-            ATitleForm == THeaderTitleForm::HtmlEncoded ? EncodeHeaderText(AProject.Title()) : AProject.Title();
+            ATitleForm == THeaderTitleForm::HtmlEncoded ? HtmlEncodeEntities(AProject.Title()) : AProject.Title();
         h.Html = "<div style=\"font-size:14px;\"><b>" + title + "</b></div>";
     }
     return h;
