@@ -142,6 +142,13 @@ TEST_F(ProjectFixture, HandEditedCyclesAndDoubleListingsEndEveryWalk) {
     });
     EXPECT_EQ(seen, (std::vector<std::string>{"X:0", "Y:1", "Z:1"}));
 
+    // Moves inside the cycle end: Y's ancestors never reach Z, so Z may go below Y; X is Y's
+    // parent, so X may not.
+    p.MoveTopic("Z", "Y", 0);
+    EXPECT_EQ(p.GetTopic("Y").Children(), (std::vector<std::string>{"Z", "X"}));
+    EXPECT_EQ(p.GetTopic("X").Children(), (std::vector<std::string>{"Y", "Z"}));
+    EXPECT_THROW(p.MoveTopic("X", "Y", 0), EAppError);
+
     p.DeleteTopic("X");
     EXPECT_EQ(p.Topics().size(), 0u);
 }

@@ -80,6 +80,10 @@ TEST_F(StorageFixture, LoaderToleratesWhatItMayAndFailsOnWrongTypes) {
         {R"({"topics":[{"id":"A","children":"B"}]})", "Invalid type cast", 0, false},
         {R"([1,2])", "Invalid type cast", 0, false},
         {R"({"topics":[{"id":"A"},{"id":"A"}]})", "Duplicate topic id A", 1, false},
+        {R"({"rootTopicIds":["A"],"topics":[{"id":"A","tit)", nullptr, 0, false},  // truncated
+        {"\x00\xFF\xFE{\x01\x80\"", nullptr, 0, false},                                     // binary
+        {"\xEF\xBB\xBF{\"topics\":[{\"id\":\"A\",\"title\":\"\xFF\"}]}", nullptr, 1, false},  // stray byte in a string
+        {R"({"topics":[{"id":{"nested":true}}]})", nullptr, 1, false},
     };
     for (const auto& c : cases) {
         PutTree(c.tree);
@@ -94,6 +98,22 @@ TEST_F(StorageFixture, LoaderToleratesWhatItMayAndFailsOnWrongTypes) {
             EXPECT_EQ(q.GetTopic("A").ExcludePdf(), c.pdf) << c.tree;
             EXPECT_TRUE(q.GetTopic("A").Children().empty() || !c.error);
         }
+    }
+}
+
+TEST_F(StorageFixture, ProjectFileReaderNeverCrashesOnMalformedFiles) {
+    const std::string file = dir / "M.svp";
+    const std::string inputs[] = {
+        "", "\xEF\xBB\xBF", R"({"title":"T","root)", std::string("\x00\x01\xFF\xFE", 4), "[]", "42",
+        R"({"title":1,"root":[]})", std::string(100000, '{'),
+    };
+    for (const auto& in : inputs) {
+        PutFile(file, in);
+        std::string r, t;
+        std::string err = MessageOf([&] { ReadProjectFile(file, r, t); });
+        EXPECT_TRUE(err.rfind("Invalid project file: ", 0) == 0 || err.find("Invalid type cast") != std::string::npos ||
+                    err.empty())
+            << err;
     }
 }
 
@@ -141,6 +161,11 @@ TEST_F(StorageFixture, SaveProjectFileWritesBesideTheFileAndRestoresRootPath) {
 
     SaveProjectFile(dir / "B/.svp", p);
     EXPECT_TRUE(FileExists(dir / "B/Project/project.json"));
+
+    // A folder save that fails part-way still gives RootPath back.
+    PutFile(dir / "C/Broken/meta", "a file where the meta folder belongs");
+    EXPECT_THROW(SaveProjectFile(dir / "C/Broken.svp", p), std::exception);
+    EXPECT_EQ(p.RootPath(), root);
 }
 
 TEST_F(StorageFixture, ReadProjectFileFindsTheFolderBesideAMovedFile) {
