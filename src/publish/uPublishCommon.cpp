@@ -46,7 +46,11 @@ void OpenProjectForPublishing(const std::string& APath, TDocProject& AProject, T
 
 TProjectSettings LoadPublishSettings(const TDocProject& AProject) {
     TProjectSettings settings;
-    settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(AProject.RootPath()));
+    const std::string path = TProjectSettings::DefaultSettingsPathForProject(AProject.RootPath());
+    if (FileExists(path))
+        settings.LoadFromFile(path);
+    else if (!AProject.Title().empty())
+        settings.ProjTitle = AProject.Title();  // what the window writes when it opens such a project
     return settings;
 }
 

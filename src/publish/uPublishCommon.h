@@ -30,7 +30,8 @@ class TTokenExpander;
 void OpenProjectForPublishing(const std::string& APath, TDocProject& AProject, TProjectSettings& ASettings);
 
 // The settings a publisher works with: defaults, then the project's settings file
-// (DefaultSettingsPathForProject(RootPath)) when it exists. Never writes the file.
+// (DefaultSettingsPathForProject(RootPath)) when it exists. Without that file the title is the
+// project's own, as the window's settings would be once it opened the project. Never writes.
 TProjectSettings LoadPublishSettings(const TDocProject& AProject);
 
 // ---- topic bodies ----------------------------------------------------------------------------

@@ -53,13 +53,16 @@ TEST(OpenProjectForPublishing, projectFileOrRootFolderGiveTheSameProjectWithTheS
         EXPECT_EQ(project.GetTopic(kC).HtmlPath(), dir / "Docs/Manual/topics/" + kC + ".html");
     }
 
-    // Without a settings file the defaults apply, and so does their title.
+    // Without a settings file the defaults apply, but the project keeps its stored title, as the
+    // window's settings do once it has opened such a project.
     std::filesystem::remove(TProjectSettings::DefaultSettingsPathForProject(dir / "Docs/Manual"));
     TDocProject project;
     TProjectSettings settings;
     OpenProjectForPublishing(dir / "Docs/Manual.svp", project, settings);
-    EXPECT_EQ(project.Title(), "Untitled Documentation");
-    EXPECT_EQ(settings, TProjectSettings());
+    EXPECT_EQ(project.Title(), "Stored title");
+    TProjectSettings expected;
+    expected.ProjTitle = "Stored title";
+    EXPECT_EQ(settings, expected);
     EXPECT_FALSE(FileExists(TProjectSettings::DefaultSettingsPathForProject(dir / "Docs/Manual")));  // nothing written
 }
 
