@@ -2,6 +2,7 @@
 // bodies mixing Cyrillic and Latin text with a variable, topic links, a table and an image,
 // 20 photos of which 10 need turning upright. Reports the page pipeline alone, one JPEG
 // rotation, the compiler (chmcmd) alone and the whole ExportChm. Usage: bench_chm [topics] [runs]
+#include "BenchProject.h"
 #include "uChmCompiler.h"
 #include "uChmProjectFiles.h"
 #include "uCp1251.h"
@@ -46,19 +47,7 @@ std::string TopicBody(const std::vector<std::string>& AIDs, size_t AIndex) {
 }
 
 void MakeProject(const std::string& ARoot, size_t ATopics, TDocProject& AProject) {
-    fs::remove_all(ARoot);
-    AProject.Clear();
-    AProject.SetRootPath(IncludeTrailingPathDelimiter(ARoot));
-    AProject.SetTitle("Руководство");
-    std::vector<std::string> ids;
-    for (size_t i = 0; i < ATopics; ++i) {
-        std::string parent;
-        if (i >= 20 && i < 220)
-            parent = ids[i % 20];
-        else if (i >= 220)
-            parent = ids[20 + i % 200];
-        ids.push_back(AProject.AddTopic("Тема " + std::to_string(i), parent).ID());
-    }
+    const std::vector<std::string> ids = MakeBenchmarkTree(ARoot, "Руководство", "Тема ", ATopics, AProject);
     for (size_t i = 0; i < ids.size(); ++i)
         WriteUtf8File(AProject.GetTopic(ids[i]).HtmlPath(), TopicBody(ids, i));
     SaveProjectFolder(AProject);

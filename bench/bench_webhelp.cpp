@@ -1,6 +1,7 @@
 // Times WebHelp publishing and the link check on a generated project: N topics (default 2,000)
 // in a three-level tree, each body with variable and snippet tokens, a condition, topic links,
 // an image and a table. Usage: bench_webhelp [topics] [runs]
+#include "BenchProject.h"
 #include "uExportWebHelp.h"
 #include "uLinkChecker.h"
 #include "uPublishCommon.h"
@@ -43,23 +44,9 @@ std::string TopicBody(const std::vector<std::string>& AIDs, size_t AIndex) {
 }
 
 void MakeProject(const std::string& ARoot, size_t ATopics, TDocProject& AProject) {
-    fs::remove_all(ARoot);
-    AProject.Clear();
-    AProject.SetRootPath(IncludeTrailingPathDelimiter(ARoot));
-    AProject.SetTitle("Benchmark Guide");
-    std::vector<std::string> parents;
-    std::vector<std::string> ids;
-    for (size_t i = 0; i < ATopics; ++i) {
-        // 20 roots, 10 children each, the rest below those.
-        std::string parent;
-        if (i >= 20 && i < 220)
-            parent = ids[i % 20];
-        else if (i >= 220)
-            parent = ids[20 + i % 200];
-        TTopic& t = AProject.AddTopic("Topic " + std::to_string(i), parent);
-        t.Keywords() = {"kw" + std::to_string(i % 97), "feature"};
-        ids.push_back(t.ID());
-    }
+    const std::vector<std::string> ids = MakeBenchmarkTree(ARoot, "Benchmark Guide", "Topic ", ATopics, AProject);
+    for (size_t i = 0; i < ids.size(); ++i)
+        AProject.GetTopic(ids[i]).Keywords() = {"kw" + std::to_string(i % 97), "feature"};
     for (size_t i = 0; i < ids.size(); ++i)
         WriteUtf8File(AProject.GetTopic(ids[i]).HtmlPath(), TopicBody(ids, i));
     SaveProjectFolder(AProject);
