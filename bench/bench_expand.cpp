@@ -7,6 +7,7 @@
 // and marker styling. Expands every topic with one fast TTokenExpander (as a publisher keeps it
 // for an export), with ExpandReusableContent per topic, and the first literal-topics topics with
 // the literal schedule; checks that the outputs agree and prints topics per second of processor time.
+#include "../tests/common/TDeterministicRandom.h"
 #include "uTokenExpansion.h"
 
 #include "uUtils.h"
@@ -21,27 +22,12 @@
 
 namespace {
 
-class TRandom {
-public:
-    explicit TRandom(uint64_t ASeed) : FState(ASeed * 0x9E3779B97F4A7C15ull + 1) {}
-    uint32_t Next() {
-        FState ^= FState << 13;
-        FState ^= FState >> 7;
-        FState ^= FState << 17;
-        return static_cast<uint32_t>(FState >> 11);
-    }
-    int Below(int N) { return static_cast<int>(Next() % static_cast<uint32_t>(N)); }
-
-private:
-    uint64_t FState;
-};
-
 constexpr int kVariables = 200, kSnippets = 50, kConditions = 20;
 
 const char* const kWords[] = {"the", "project", "topic", "editor", "publish", "help", "window", "select",
                               "setting", "page", "content", "and", "with", "of", "for", "click"};
 
-std::string Words(TRandom& R, int N) {
+std::string Words(TDeterministicRandom& R, int N) {
     std::string s;
     for (int i = 0; i < N; ++i) {
         if (i)
@@ -51,10 +37,10 @@ std::string Words(TRandom& R, int N) {
     return s;
 }
 
-std::string Var(TRandom& R) { return "{var:Variable" + IntToStr(R.Below(kVariables)) + "}"; }
-std::string Cond(TRandom& R) { return "Condition" + IntToStr(R.Below(kConditions)); }
+std::string Var(TDeterministicRandom& R) { return "{var:Variable" + IntToStr(R.Below(kVariables)) + "}"; }
+std::string Cond(TDeterministicRandom& R) { return "Condition" + IntToStr(R.Below(kConditions)); }
 
-TReusableProjectContent MakeStore(TRandom& R) {
+TReusableProjectContent MakeStore(TDeterministicRandom& R) {
     TReusableProjectContent store;
     for (int i = 0; i < kVariables; ++i)
         store.Variables().push_back({"Variable" + IntToStr(i), Words(R, 2) + (i % 7 ? "" : " & <more>")});
@@ -71,7 +57,7 @@ TReusableProjectContent MakeStore(TRandom& R) {
     return store;
 }
 
-std::string MakeTopic(TRandom& R) {
+std::string MakeTopic(TDeterministicRandom& R) {
     std::string s = "<h1>" + Words(R, 4) + "</h1>";
     while (s.size() < 8000) {
         switch (R.Below(10)) {
@@ -118,7 +104,7 @@ int main(int argc, char** argv) {
     std::string root = (std::filesystem::temp_directory_path() / ("pagewell-bench-expand-" + NewGuidHex())).string();
     TDocProject project;
     project.SetRootPath(root);
-    TRandom R(42);
+    TDeterministicRandom R(42);
     MakeStore(R).SaveToProject(project);
     std::vector<std::string> topics;
     size_t bytes = 0;

@@ -1,5 +1,6 @@
 // The fast schedule against the literal one on generated topics and stores: every output must be
 // the same byte for byte.
+#include "common/TDeterministicRandom.h"
 #include "uTokenExpansion.h"
 
 #include "common/TestHelpers.h"
@@ -10,62 +11,41 @@
 
 namespace {
 
-// A small deterministic generator (the standard distributions differ between libraries).
-class TRandom {
-public:
-    explicit TRandom(uint64_t ASeed) : FState(ASeed * 0x9E3779B97F4A7C15ull + 1) {}
-    uint32_t Next() {
-        FState ^= FState << 13;
-        FState ^= FState >> 7;
-        FState ^= FState << 17;
-        return static_cast<uint32_t>(FState >> 11);
-    }
-    int Below(int N) { return static_cast<int>(Next() % static_cast<uint32_t>(N)); }
-    bool Chance(int APercent) { return Below(100) < APercent; }
-    template <typename T, size_t N>
-    const T& Pick(const T (&AItems)[N]) {
-        return AItems[Below(static_cast<int>(N))];
-    }
-
-private:
-    uint64_t FState;
-};
-
 const char* const kVarNames[] = {"Product", "R&amp;D", "a&lt;b", "Ver", "Unknown", "&quot;q&quot;", "product"};
 const char* const kSnipNames[] = {"S0", "S1", "S2", "S3", "S4", "s0", "Nope"};
 const char* const kCondNames[] = {"On", "Off", "X&amp;Y", "Maybe", "on", "Gone", "<b>On</b>"};
 const char* const kBlocks[] = {"p", "div", "li", "td", "h2", "section", "blockquote", "span"};
 const char* const kWords[] = {"alpha", "beta ", " gamma", "\n", "&amp;", "&nbsp;", "x", "{", "}", ":", "\xC3\xA9t\xC3\xA9"};
 
-std::string Spaces(TRandom& R) { return R.Chance(80) ? "" : R.Pick({" ", "  ", "\n", "\t"}); }
+std::string Spaces(TDeterministicRandom& R) { return R.Chance(80) ? "" : R.Pick({" ", "  ", "\n", "\t"}); }
 
-std::string Keyword(TRandom& R, const char* AWord) {
+std::string Keyword(TDeterministicRandom& R, const char* AWord) {
     std::string k = AWord;
     if (R.Chance(15))
         k[0] = static_cast<char>(k[0] - 32);
     return k;
 }
 
-std::string Token(TRandom& R, const char* AKeyword, const char* AName) {
+std::string Token(TDeterministicRandom& R, const char* AKeyword, const char* AName) {
     return "{" + Spaces(R) + Keyword(R, AKeyword) + Spaces(R) + ":" + Spaces(R) + AName + Spaces(R) + "}";
 }
 
-std::string EndMarker(TRandom& R) {
+std::string EndMarker(TDeterministicRandom& R) {
     if (R.Chance(50))
         return "{" + Spaces(R) + Keyword(R, "endcond") + Spaces(R) + "}";
     return Token(R, "endcond", R.Pick(kCondNames));
 }
 
-std::string Piece(TRandom& R, int ADepth);
+std::string Piece(TDeterministicRandom& R, int ADepth);
 
-std::string Pieces(TRandom& R, int ACount, int ADepth) {
+std::string Pieces(TDeterministicRandom& R, int ACount, int ADepth) {
     std::string s;
     for (int i = 0; i < ACount; ++i)
         s += Piece(R, ADepth);
     return s;
 }
 
-std::string Piece(TRandom& R, int ADepth) {
+std::string Piece(TDeterministicRandom& R, int ADepth) {
     switch (R.Below(16)) {
     case 0: case 1: return R.Pick(kWords);
     case 2: return Token(R, "var", R.Pick(kVarNames));
@@ -104,7 +84,7 @@ std::string Piece(TRandom& R, int ADepth) {
     }
 }
 
-void MakeStore(TRandom& R, const TDocProject& AProject) {
+void MakeStore(TDeterministicRandom& R, const TDocProject& AProject) {
     TReusableProjectContent store;
     store.Variables() = {{"Product", "Page<well>"}, {"R&D", "research & \"dev\""}, {"a<b", "{snip:S1}"},
                          {"Ver", R.Chance(50) ? "1.0" : "{begincond:Off}"}, {"\"q\"", "{var:Product}"}};
@@ -131,7 +111,7 @@ TEST(TokenExpansionDifferential, FastScheduleMatchesLiteralScheduleOnGeneratedIn
         TTempDir dir;
         TDocProject project;
         project.SetRootPath(dir.Path());
-        TRandom R(static_cast<uint64_t>(s) + 1);
+        TDeterministicRandom R(static_cast<uint64_t>(s) + 1);
         MakeStore(R, project);
         TTokenExpander fast(project);  // one context for all topics, as a publisher keeps it
         TTokenExpander literal(project, TExpansionSchedule::Literal);
