@@ -87,16 +87,10 @@ void JsonEscapeAppend(std::string& out, std::string_view AText) {
             ++i;
             continue;
         }
-        // Non-ASCII: decode one code point (invalid bytes count as U+FFFD).
-        size_t start = i;
-        size_t len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
-        std::u32string cps = Utf8ToCodePoints(AText.substr(start, std::min(len, n - start)));
-        char32_t cp = cps.empty() ? 0xFFFD : cps[0];
-        if (cps.size() != 1 || len == 1) {
+        // Non-ASCII: one code point (an invalid byte counts as U+FFFD).
+        char32_t cp;
+        if (!DecodeUtf8CodePoint(AText, i, cp))
             cp = 0xFFFD;
-            len = 1;
-        }
-        i = start + len;
         if (cp >= 0x10000) {
             unsigned v = static_cast<unsigned>(cp - 0x10000);
             AppendU(out, 0xD800 + (v >> 10));

@@ -316,10 +316,7 @@ std::vector<std::string> SplitString(std::string_view AText, char ADelim) {
 
 // ---- UTF-8 -----------------------------------------------------------------------------------
 
-namespace {
-
-// Decodes one code point at i; returns false (and advances by one byte) on an invalid sequence.
-bool DecodeOne(std::string_view s, size_t& i, char32_t& cp) {
+bool DecodeUtf8CodePoint(std::string_view s, size_t& i, char32_t& cp) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     if (c < 0x80) {
         cp = c;
@@ -364,7 +361,6 @@ bool DecodeOne(std::string_view s, size_t& i, char32_t& cp) {
     return true;
 }
 
-}  // namespace
 
 void AppendUtf8(std::string& AOut, char32_t cp) {
     if (cp < 0x80) {
@@ -390,7 +386,7 @@ std::u32string Utf8ToCodePoints(std::string_view AText) {
     size_t i = 0;
     while (i < AText.size()) {
         char32_t cp;
-        if (!DecodeOne(AText, i, cp))
+        if (!DecodeUtf8CodePoint(AText, i, cp))
             cp = 0xFFFD;
         out.push_back(cp);
     }
@@ -413,7 +409,7 @@ bool IsValidUtf8(std::string_view AText) {
             continue;
         }
         char32_t cp;
-        if (!DecodeOne(AText, i, cp))
+        if (!DecodeUtf8CodePoint(AText, i, cp))
             return false;
     }
     return true;
@@ -426,7 +422,7 @@ std::string SanitizeUtf8(std::string_view AText) {
     while (i < AText.size()) {
         size_t start = i;
         char32_t cp;
-        if (DecodeOne(AText, i, cp))
+        if (DecodeUtf8CodePoint(AText, i, cp))
             out.append(AText.substr(start, i - start));
         else
             AppendUtf8(out, 0xFFFD);

@@ -84,6 +84,9 @@ std::vector<std::string> SplitString(std::string_view AText, char ADelim);
 
 // ---- UTF-8 -----------------------------------------------------------------------------------
 
+// Decodes the code point at AText[AIndex] and advances AIndex past it; on an invalid sequence
+// returns false and advances by one byte.
+bool DecodeUtf8CodePoint(std::string_view AText, size_t& AIndex, char32_t& ACodePoint);
 // Decodes UTF-8 into code points; invalid sequences become U+FFFD.
 std::u32string Utf8ToCodePoints(std::string_view AText);
 std::string CodePointsToUtf8(std::u32string_view ACodePoints);
