@@ -203,20 +203,6 @@ std::string SafeFileName(const std::string& AText) {
 // ---- text ------------------------------------------------------------------------------------
 
 // In UTF-8 every byte up to 0x20 is the code point itself, so trimming works on bytes.
-std::string TrimLeft(std::string_view AText) {
-    size_t b = 0;
-    while (b < AText.size() && static_cast<unsigned char>(AText[b]) <= 0x20)
-        ++b;
-    return std::string(AText.substr(b));
-}
-
-std::string TrimRight(std::string_view AText) {
-    size_t e = AText.size();
-    while (e > 0 && static_cast<unsigned char>(AText[e - 1]) <= 0x20)
-        --e;
-    return std::string(AText.substr(0, e));
-}
-
 std::string Trim(std::string_view AText) {
     size_t b = 0, e = AText.size();
     while (b < e && static_cast<unsigned char>(AText[b]) <= 0x20)
@@ -227,19 +213,11 @@ std::string Trim(std::string_view AText) {
 }
 
 static inline char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-static inline char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
 std::string LowerAscii(std::string_view AText) {
     std::string s(AText);
     for (char& c : s)
         c = LowerChar(c);
-    return s;
-}
-
-std::string UpperAscii(std::string_view AText) {
-    std::string s(AText);
-    for (char& c : s)
-        c = UpperChar(c);
     return s;
 }
 
@@ -393,14 +371,6 @@ std::u32string Utf8ToCodePoints(std::string_view AText) {
     return out;
 }
 
-std::string CodePointsToUtf8(std::u32string_view ACodePoints) {
-    std::string out;
-    out.reserve(ACodePoints.size());
-    for (char32_t cp : ACodePoints)
-        AppendUtf8(out, cp);
-    return out;
-}
-
 bool IsValidUtf8(std::string_view AText) {
     size_t i = 0;
     while (i < AText.size()) {
@@ -428,15 +398,6 @@ std::string SanitizeUtf8(std::string_view AText) {
             AppendUtf8(out, 0xFFFD);
     }
     return out;
-}
-
-size_t Utf16Length(std::string_view AText) {
-    size_t n = 0;
-    for (unsigned char c : AText) {
-        if ((c & 0xC0) != 0x80)
-            n += (c >= 0xF0) ? 2 : 1;
-    }
-    return n;
 }
 
 // ---- misc ------------------------------------------------------------------------------------

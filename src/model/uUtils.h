@@ -65,11 +65,8 @@ std::string SafeFileName(const std::string& AText);
 
 // Removes leading/trailing code points up to U+0020.
 std::string Trim(std::string_view AText);
-std::string TrimLeft(std::string_view AText);
-std::string TrimRight(std::string_view AText);
 // Case mapping and comparison fold ASCII A-Z only.
 std::string LowerAscii(std::string_view AText);
-std::string UpperAscii(std::string_view AText);
 bool SameText(std::string_view A, std::string_view B);
 bool StartsText(std::string_view APrefix, std::string_view AText);  // case-insensitive
 bool EndsText(std::string_view ASuffix, std::string_view AText);    // case-insensitive
@@ -89,13 +86,10 @@ std::vector<std::string> SplitString(std::string_view AText, char ADelim);
 bool DecodeUtf8CodePoint(std::string_view AText, size_t& AIndex, char32_t& ACodePoint);
 // Decodes UTF-8 into code points; invalid sequences become U+FFFD.
 std::u32string Utf8ToCodePoints(std::string_view AText);
-std::string CodePointsToUtf8(std::u32string_view ACodePoints);
 void AppendUtf8(std::string& AOut, char32_t ACodePoint);
 // Replaces invalid UTF-8 sequences by U+FFFD; valid text is returned unchanged.
 std::string SanitizeUtf8(std::string_view AText);
 bool IsValidUtf8(std::string_view AText);
-// Number of UTF-16 code units the text would take.
-size_t Utf16Length(std::string_view AText);
 
 // ---- misc ------------------------------------------------------------------------------------
 
