@@ -4,18 +4,10 @@
 #include "uAppIcons.h"
 #include "uAppInfo.h"
 #include "uAppStyle.h"
+#include "uFrmNewVersion.h"
 #include "uMain.h"
 #include "uStorage.h"
 #include "uUiPrompts.h"
-
-namespace {
-
-// The start-up update check. The new version check unit plugs in here: when CheckForNewVersion
-// reports a newer version, TfrmNewVersion is shown modally and false is returned when it closes
-// in its leave state, which ends the program before the main window exists.
-bool PassStartupUpdateCheck() { return true; }
-
-}  // namespace
 
 int RunPagewell(int argc, char** argv) {
     // The embedded browser of the editor shares its graphics context with the widgets.
@@ -27,11 +19,14 @@ int RunPagewell(int argc, char** argv) {
     SetApplicationExeName(AppExeName);
     ApplyLightStyle(app);
 
-    if (!PassStartupUpdateCheck())
-        return 0;
-
     TQtUiPrompts prompts;
     app.SetErrorPrompts(&prompts);
+    // A newer version is announced before the main window exists; a forced update that the
+    // user does not take ends the program here.
+    if (!PassStartupUpdateCheck(StartupUpdateCheckOptions(), prompts)) {
+        app.SetErrorPrompts(nullptr);
+        return 0;
+    }
     QStringList args = app.arguments();
     if (!args.isEmpty())
         args.removeFirst();
