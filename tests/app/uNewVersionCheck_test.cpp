@@ -112,7 +112,7 @@ private slots:
         QCOMPARE(FTrusted.size(), 1);
         QDir().mkpath(Root(""));
         FServer.start(python, {PAGEWELL_SOURCE_DIR "/tests/app/support/update_server.py", "--root", Root(""),
-                               "--cert", cert, "--key", key});
+                               "--cert", cert, "--key", key, "--user-agent", "Mozilla/4.0 (compatible; MyApp)"});
         QVERIFY(FServer.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(FServer.canReadLine() || FServer.state() != QProcess::Running, 10000);
         FPort = FServer.readLine().trimmed().toInt();
@@ -210,6 +210,8 @@ private slots:
         QTest::newRow("plain HTTP address") << "http-address" << false;
         QTest::newRow("certificate not trusted") << "untrusted" << false;
         QTest::newRow("redirect to plain HTTP") << "redirect-http" << false;
+        QTest::newRow("ten redirects") << "redirects-10" << true;
+        QTest::newRow("eleven redirects") << "redirects-11" << false;
         QTest::newRow("redirect loop") << "redirect-loop" << false;
         QTest::newRow("missing changes file") << "no-changes" << false;
     }
@@ -222,12 +224,21 @@ private slots:
         if (setup == "http-address") {
             o.ServerAddress = "http://127.0.0.1:" + port.toStdString();
             QTest::ignoreMessage(QtWarningMsg, "The update server address must start with https://; the update check is skipped.");
-        } else if (setup.startsWith("redirect")) {
+        } else if (setup.startsWith("redirect-")) {
             const QString target = setup == "redirect-https" ? "https://127.0.0.1:" + port + "/moved/version.txt"
                                    : setup == "redirect-http" ? "http://127.0.0.1:" + port + "/moved/version.txt"
                                                               : QString(VersionFilePath);
             WriteFile(Root("/moved/version.txt"), "11/10");
             WriteFile(Root(VersionFilePath) + ".redirect", target.toUtf8());
+        } else if (setup.startsWith("redirects-")) {
+            // A chain: the version file's address, then /hop/1 ... /hop/N-1, then the file itself.
+            const int hops = setup.mid(10).toInt();
+            WriteFile(Root("/moved/version.txt"), "11/10");
+            for (int i = 0; i < hops; ++i) {
+                const QString from = i == 0 ? QString(VersionFilePath) : "/hop/" + QString::number(i);
+                const QString to = i + 1 == hops ? "/moved/version.txt" : "/hop/" + QString::number(i + 1);
+                WriteFile(Root(from) + ".redirect", to.toUtf8());
+            }
         } else if (setup == "no-changes") {
             QFile::remove(Root(ChangesFilePath));
         }

@@ -2,8 +2,9 @@
 """A small HTTPS server for the update check tests, on 127.0.0.1 only.
 
 Serves the files below --root. Beside a served file, NAME.redirect holds an address to redirect
-to instead, and NAME.throttle a pause in seconds after every 1 KiB block. Prints the port it
-listens on as its first line, then serves until it is ended.
+to instead, and NAME.throttle a pause in seconds after every 1 KiB block. A request without the
+user agent given by --user-agent is refused with 403. Prints the port it listens on as its first
+line, then serves until it is ended.
 """
 import argparse
 import http.server
@@ -26,6 +27,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         pass
 
     def do_GET(self):
+        if self.headers.get("User-Agent") != self.server.user_agent:
+            self.send_error(403)
+            return
         root = self.server.root
         path = os.path.normpath(os.path.join(root, self.path.split("?")[0].lstrip("/")))
         if not path.startswith(root + os.sep):
@@ -70,9 +74,11 @@ def main():
     parser.add_argument("--root", required=True)
     parser.add_argument("--cert", required=True)
     parser.add_argument("--key", required=True)
+    parser.add_argument("--user-agent", required=True)
     args = parser.parse_args()
     server = Server(("127.0.0.1", 0), Handler)
     server.root = os.path.realpath(args.root)
+    server.user_agent = args.user_agent
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(args.cert, args.key)
     # The handshake happens in the connection's own thread, so a client that stalls or refuses
