@@ -292,6 +292,16 @@ std::vector<std::string> SplitString(std::string_view AText, char ADelim) {
     return parts;
 }
 
+int HexDigitValue(char C) {
+    if (C >= '0' && C <= '9')
+        return C - '0';
+    if (C >= 'a' && C <= 'f')
+        return C - 'a' + 10;
+    if (C >= 'A' && C <= 'F')
+        return C - 'A' + 10;
+    return -1;
+}
+
 // ---- UTF-8 -----------------------------------------------------------------------------------
 
 bool DecodeUtf8CodePoint(std::string_view s, size_t& i, char32_t& cp) {

@@ -78,6 +78,8 @@ std::string ReplaceText(std::string_view AText, std::string_view AFrom, std::str
 // Position of ANeedle in AText at or after AFrom ignoring ASCII case, or npos.
 size_t FindText(std::string_view AText, std::string_view ANeedle, size_t AFrom = 0);
 std::vector<std::string> SplitString(std::string_view AText, char ADelim);
+// The value of a hexadecimal digit (either case), or -1 for any other character.
+int HexDigitValue(char C);
 
 // ---- UTF-8 -----------------------------------------------------------------------------------
 

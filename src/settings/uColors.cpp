@@ -51,16 +51,6 @@ TSystemColorResolver& Resolver() {
     return resolver;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 }  // namespace
 
 void SetSystemColorResolver(TSystemColorResolver AResolver) { Resolver() = std::move(AResolver); }
@@ -97,7 +87,7 @@ TColor HexToColor(std::string_view AText, TColor AFallback) {
         return AFallback;
     uint32_t n = 0;
     for (size_t i = 1; i < 7; ++i) {
-        const int d = HexDigit(s[i]);
+        const int d = HexDigitValue(s[i]);
         if (d < 0)
             return AFallback;
         n = (n << 4) | static_cast<uint32_t>(d);
