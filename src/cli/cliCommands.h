@@ -17,6 +17,7 @@ int RunPublishWebHelp(const TCliArgs& AArgs);  // cliWebHelp.cpp
 int RunPublishPdf(const TCliArgs& AArgs);      // cliPdf.cpp
 int RunPublishChm(const TCliArgs& AArgs);      // cliChm.cpp
 int RunCheckLinks(const TCliArgs& AArgs);      // cliCheckLinks.cpp
+int RunImportHtml(const TCliArgs& AArgs);      // cliImportHtml.cpp
 
 // ---- helpers for the commands (cliCommon.cpp) ------------------------------------------------
 

@@ -1,4 +1,4 @@
-// pagewell-cli: headless publishing and link checking on the core alone.
+// pagewell-cli: headless publishing, link checking and HTML import on the core alone.
 //   pagewell-cli COMMAND [ARGUMENTS]     pagewell-cli --help
 #include "cliCommands.h"
 
@@ -23,6 +23,8 @@ const TCliCommand kCommands[] = {
     {"publish chm", "PROJECT", "write build/chm under the project root and compile help.chm; prints its path", RunPublishChm},
     {"publish pdf", "PROJECT", "write build/pdf (manual.html, manual.pdf) under the project root; prints the path of manual.pdf", RunPublishPdf},
     {"check-links", "PROJECT", "list missing topic files, broken topic links and missing local files", RunCheckLinks},
+    {"import-html", "PROJECT FILE [--title TITLE] [--parent ID]",
+     "import an HTML document with its styles, pictures and fonts as a new topic; prints its id", RunImportHtml},
 };
 
 std::vector<std::string> Words(const char* AName) {
@@ -34,8 +36,8 @@ std::vector<std::string> Words(const char* AName) {
 }
 
 void PrintHelp(std::ostream& AOut) {
-    AOut << "pagewell-cli " << PAGEWELL_VERSION << ": publish and check Pagewell projects without the desktop app.\n\n"
-         << "Usage: pagewell-cli COMMAND PROJECT\n"
+    AOut << "pagewell-cli " << PAGEWELL_VERSION << ": publish, check and import into Pagewell projects without the desktop app.\n\n"
+         << "Usage: pagewell-cli COMMAND PROJECT [ARGUMENTS]\n"
          << "PROJECT is a project file (.svp) or a project root folder.\n\nCommands:\n";
     auto line = [&](std::string ASynopsis, const char* ASummary) {
         ASynopsis.resize(std::max<size_t>(ASynopsis.size() + 2, 26), ' ');
@@ -45,7 +47,7 @@ void PrintHelp(std::ostream& AOut) {
         line(std::string(c.Name) + " " + c.Args, c.Summary);
     line("--help", "show this text");
     AOut << '\n'
-         << "Exit codes: 0 success; 1 publishing failed or link issues found; 2 usage error or the check could not run.\n";
+         << "Exit codes: 0 success; 1 publishing failed or link issues found; 2 usage error, the check could not run or the import failed.\n";
 }
 
 }  // namespace

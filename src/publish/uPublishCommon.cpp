@@ -21,9 +21,19 @@ std::string FromFsPath(const fs::path& APath) { return APath.string(); }
 }  // namespace
 
 void OpenProjectForPublishing(const std::string& APath, TDocProject& AProject, TProjectSettings& ASettings) {
+    std::string storedTitle;
+    const std::string root = ProjectRootForPath(APath, storedTitle);
+    LoadProjectFolder(IncludeTrailingPathDelimiter(root), AProject);
+    if (!storedTitle.empty())
+        AProject.SetTitle(storedTitle);
+    ASettings = LoadPublishSettings(AProject);
+    AProject.SetTitle(ASettings.ProjTitle);
+}
+
+std::string ProjectRootForPath(const std::string& APath, std::string& AStoredTitle) {
     const std::string path = Trim(APath);
     std::string root;
-    std::string storedTitle;
+    AStoredTitle.clear();
     if (DirectoryExists(path)) {
         root = ExcludeTrailingPathDelimiter(ExpandFileName(path));
         if (!FileExists(CombinePath(root, "project.json")) &&
@@ -32,16 +42,11 @@ void OpenProjectForPublishing(const std::string& APath, TDocProject& AProject, T
     } else if (FileExists(path)) {
         if (!SameText(ExtractFileExt(path), ".svp"))
             throw EAppError("Not a project file: " + path);
-        ReadProjectFile(ExpandFileName(path), root, storedTitle);
+        ReadProjectFile(ExpandFileName(path), root, AStoredTitle);
     } else {
         throw EAppError("Project file not found: " + path);
     }
-
-    LoadProjectFolder(IncludeTrailingPathDelimiter(root), AProject);
-    if (!storedTitle.empty())
-        AProject.SetTitle(storedTitle);
-    ASettings = LoadPublishSettings(AProject);
-    AProject.SetTitle(ASettings.ProjTitle);
+    return root;
 }
 
 TProjectSettings LoadPublishSettings(const TDocProject& AProject) {

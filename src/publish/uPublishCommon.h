@@ -28,6 +28,9 @@ class TTokenExpander;
 // project folder: <path>" for a folder without project files; ReadProjectFile's and
 // LoadProjectFolder's errors propagate.
 void OpenProjectForPublishing(const std::string& APath, TDocProject& AProject, TProjectSettings& ASettings);
+// The first half of that: the root folder APath names (from its project file, for a .svp), and the
+// title stored in its project file (empty for a folder). Raises the same errors.
+std::string ProjectRootForPath(const std::string& APath, std::string& AStoredTitle);
 
 // The settings a publisher works with: defaults, then the project's settings file
 // (DefaultSettingsPathForProject(RootPath)) when it exists. Without that file the title is the

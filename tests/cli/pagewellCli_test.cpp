@@ -132,4 +132,69 @@ TEST_F(Cli, helpListsTheCommands) {
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_NE(run.Out.find("publish webhelp PROJECT"), std::string::npos);
     EXPECT_NE(run.Out.find("check-links PROJECT"), std::string::npos);
+    EXPECT_NE(run.Out.find("import-html PROJECT FILE [--title TITLE] [--parent ID]"), std::string::npos);
+}
+
+TEST_F(Cli, importHtmlAddsATopicWithTheImportedBody) {
+    PutFile(FDir / "Outside/intro.html",
+            "<html><head><title> Intro &amp; more </title><link rel=stylesheet href=s.css></head>"
+            "<body><p onclick=\"x()\">Hi <img src=\"x.png\"></p></body></html>");
+    PutFile(FDir / "Outside/s.css", "p{background:url(bg.png)}");
+    PutFile(FDir / "Outside/bg.png", "bg");
+    PutFile(FDir / "Outside/x.png", "x");
+    PutFile(FDir / "Outside/chapter-2.htm", "<p>Two</p>");
+    const std::string root = FDir / "Docs/Manual";
+
+    TRun run = Run({"import-html", FDir / "Docs/Manual.svp", FDir / "Outside/intro.html", "--parent", kA});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    ASSERT_EQ(run.Out.size(), 33u) << run.Out;
+    const std::string intro = run.Out.substr(0, 32);
+    run = Run({"import-html", root, FDir / "Outside/chapter-2.htm"});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    const std::string chapter = run.Out.substr(0, 32);
+    run = Run({"import-html", "--title", "Mine", root, FDir / "Outside/chapter-2.htm"});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    const std::string mine = run.Out.substr(0, 32);
+
+    TDocProject loaded;
+    LoadProjectFolder(IncludeTrailingPathDelimiter(root), loaded);
+    EXPECT_EQ(loaded.GetTopic(intro).Title(), "Intro & more");
+    EXPECT_EQ(loaded.GetTopic(intro).ParentID(), kA);
+    EXPECT_EQ(loaded.GetTopic(kA).Children().back(), intro);
+    EXPECT_EQ(loaded.GetTopic(chapter).Title(), "chapter-2");
+    EXPECT_EQ(loaded.GetTopic(mine).Title(), "Mine");
+    const std::vector<std::string> rootsTail(loaded.RootTopicIDs().end() - 2, loaded.RootTopicIDs().end());
+    EXPECT_EQ(rootsTail, (std::vector<std::string>{chapter, mine}));
+    EXPECT_EQ(GetFile(root + "/topics/" + intro + ".html"),
+              "<link rel=\"stylesheet\" href=\"assets/css/s.css\">\r\n<p>Hi <img src=\"assets/images/x.png\"></p>");
+    EXPECT_EQ(GetFile(root + "/topics/" + chapter + ".html"), "<p>Two</p>");
+    EXPECT_EQ(GetFile(root + "/assets/images/x.png"), "x");
+    EXPECT_EQ(GetFile(root + "/assets/css/bg.png"), "bg");
+    EXPECT_EQ(GetFile(root + "/assets/css/s.css"), "\xEF\xBB\xBFp{background:url(\"bg.png\")}");
+}
+
+TEST_F(Cli, importHtmlFailsWithExitCodeTwoAndAddsNothing) {
+    PutFile(FDir / "Outside/bad.html", "<p><img src=\"a%zz.png\"></p>");
+    PutFile(FDir / "Outside/empty.html", "<html><head><title>t</title></head><body> </body></html>");
+    PutFile(FDir / "Outside/ok.html", "<p>ok</p>");
+    const std::string svp = FDir / "Docs/Manual.svp";
+    const std::string tree = FDir / "Docs/Manual/meta/topics.json";
+    const std::string before = GetFile(tree);
+    const struct { std::vector<std::string> args; std::string errStart; } cases[] = {
+        {{"import-html", svp, FDir / "Outside/none.html"}, "File not found: "},
+        {{"import-html", FDir / "Nope.svp", FDir / "Outside/ok.html"}, "Project file not found: "},
+        {{"import-html", svp, FDir / "Outside/ok.html", "--parent", kUnknown}, "Topic not found: " + kUnknown},
+        {{"import-html", svp, FDir / "Outside/bad.html"}, "Malformed URL escape in \"a%zz.png\""},
+        {{"import-html", svp, FDir / "Outside/empty.html"}, "The selected HTML file does not contain importable body content."},
+        {{"import-html", svp}, "usage: pagewell-cli import-html PROJECT FILE"},
+        {{"import-html", svp, FDir / "Outside/ok.html", "--title"}, "usage: pagewell-cli import-html PROJECT FILE"},
+        {{"import-html", svp, FDir / "Outside/ok.html", "--force"}, "usage: pagewell-cli import-html PROJECT FILE"},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Run(c.args);
+        EXPECT_EQ(run.ExitCode, 2) << run.Err;
+        EXPECT_EQ(run.Err.rfind(c.errStart, 0), 0u) << run.Err;
+        EXPECT_EQ(run.Out, "");
+    }
+    EXPECT_EQ(GetFile(tree), before);
 }
