@@ -13,6 +13,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -53,7 +55,15 @@ TfrmNewVersion::TfrmNewVersion(const TNewVersionState& AState, const TUpdateChec
     Label1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setFixedWidth(px(380));
-    Label1->setMinimumHeight(px(120));
+    // A long list of changes scrolls, so the buttons always stay on the screen.
+    FTextArea = new QScrollArea(this);
+    FTextArea->setObjectName(QStringLiteral("sbMessage"));
+    FTextArea->setFrameShape(QFrame::NoFrame);
+    FTextArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    FTextArea->setWidget(Label1);
+    FTextArea->setFixedWidth(px(380) + FTextArea->verticalScrollBar()->sizeHint().width());
+    FMinTextHeight = px(120);
+    FMaxTextHeight = px(320);
 
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -74,7 +84,7 @@ TfrmNewVersion::TfrmNewVersion(const TNewVersionState& AState, const TUpdateChec
         button->setMinimumWidth(px(90));
 
     auto* text = new QVBoxLayout;
-    text->addWidget(Label1, 1);
+    text->addWidget(FTextArea, 1);
     text->addWidget(ProgressBar1);
     auto* top = new QHBoxLayout;
     top->setSpacing(px(12));
@@ -100,8 +110,14 @@ void TfrmNewVersion::FormShow() {
     setWindowTitle(QStringLiteral(" ") + ToQ(AppTitle));
     btUpdateNow->setText(UpdateNowText);
     btCancel->setText(FForced ? ExitText : SkipText);
-    Label1->setText(LabelText(FState.Offer.DialogText));
+    SetMessage(LabelText(FState.Offer.DialogText));
     FLeave = false;
+}
+
+void TfrmNewVersion::SetMessage(const QString& AText) {
+    Label1->setText(AText);
+    Label1->setFixedHeight(Label1->heightForWidth(Label1->width()));
+    FTextArea->setFixedHeight(qBound(FMinTextHeight, Label1->height(), FMaxTextHeight));
 }
 
 void TfrmNewVersion::showEvent(QShowEvent* AEvent) {
@@ -156,7 +172,7 @@ void TfrmNewVersion::DownloadFinished(const QString& AFailure) {
     const QFileInfo file(FDownload->FileName());
     const QString folder = QDir::toNativeSeparators(file.absolutePath());
     const QString checked = FState.Sha256 ? QStringLiteral(" and matches the published checksum") : QString();
-    Label1->setText(QStringLiteral("The installer of version %1 was downloaded%2:\n%3\n\n"
+    SetMessage(QStringLiteral("The installer of version %1 was downloaded%2:\n%3\n\n"
                                    "Its folder is now open. Close this window, then start the installer "
                                    "from there to update %4.")
                         .arg(ToQ(FState.Offer.VersionText), checked,

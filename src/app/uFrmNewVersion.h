@@ -11,6 +11,7 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class TUiPrompts;
 
 class TfrmNewVersion : public QDialog {
@@ -35,6 +36,7 @@ protected:
 
 private:
     void FormShow();
+    void SetMessage(const QString& AText);
     void btUpdateNowClick();
     void btCancelClick();
     void DownloadFinished(const QString& AFailure);
@@ -43,6 +45,9 @@ private:
     TUpdateCheckOptions FOptions;
     TUiPrompts& FPrompts;
     TUpdateDownload* FDownload = nullptr;
+    QScrollArea* FTextArea = nullptr;
+    int FMinTextHeight = 0;
+    int FMaxTextHeight = 0;
     bool FForced = false;
     bool FLeave = false;
 };

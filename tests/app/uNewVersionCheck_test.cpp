@@ -260,6 +260,21 @@ private slots:
         QVERIFY2(t.elapsed() < 3000, qPrintable(QString::number(t.elapsed())));
     }
 
+    void dialog_longChangesListKeepsTheButtonsOnScreen() {
+        Publish("11/11");
+        QByteArray changes;
+        for (int i = 1; i <= 200; ++i)
+            changes += "Change number " + QByteArray::number(i) + "\r\n";
+        WriteFile(Root(ChangesFilePath), changes);
+        TScriptedPrompts prompts;
+        auto dlg = OpenDialog(prompts);
+        QVERIFY(dlg);
+        QVERIFY(dlg->Label1->text().endsWith("Change number 200\n"));
+        const QRect screen = dlg->screen()->availableGeometry();
+        QVERIFY2(dlg->frameGeometry().height() <= screen.height(), qPrintable(QString::number(dlg->height())));
+        QVERIFY(dlg->btUpdateNow->isVisible() && dlg->btCancel->isVisible());
+    }
+
     void download_verifiedFileIsHandedToTheDesktop() {
         Publish("12/10\nsha256 " + Sha256Hex(FInstaller) + "\n");
         TScriptedPrompts prompts;
