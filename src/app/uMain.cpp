@@ -121,10 +121,12 @@ void TfrmMain::showEvent(QShowEvent* AEvent) {
 void TfrmMain::closeEvent(QCloseEvent* AEvent) {
     bool canClose = false;
     RunGuarded(FPrompts, [&] { canClose = ConfirmSaveChanges(); });
-    if (canClose)
+    if (canClose) {
+        ClearEditingState();  // what the author chose not to save goes with the window
         AEvent->accept();
-    else
+    } else {
         AEvent->ignore();
+    }
 }
 
 void TfrmMain::Guarded(void (TfrmMain::*ACommand)()) {

@@ -76,7 +76,8 @@ public:
     void InstallAppFiles();
     void LoadProjectSettings();
     void FlushUnsavedTopics();
-    // False means that the calling command must stop.
+    // False means that the calling command must stop. "No" discards nothing by itself: the
+    // command that goes on replaces the project (and its unsaved changes) only once it succeeds.
     bool ConfirmSaveChanges();
     void MarkProjectDirty();
     void UpdateCaption();

@@ -425,11 +425,9 @@ bool TfrmMain::ConfirmSaveChanges() {
     case TConfirmAnswer::No:
         break;
     }
-    FUnsavedTopicHtml.clear();
-    FPendingTextFiles.clear();
-    FDirtyHtml.clear();
-    FProjectDirty = false;
-    UpdateCaption();  // the caption and Save follow the flag even if the command fails later
+    // "No" lets the command go on; the changes are given up only where another project really
+    // takes the window's place (New, a successful Open, closing), so a cancelled or failed Open
+    // keeps them and the modified flag.
     return true;
 }
 

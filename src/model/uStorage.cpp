@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -205,28 +206,96 @@ void ReadProjectFile(const std::string& AFileName, std::string& ARootPath, std::
         ARootPath = derived;
 }
 
-void CopyProjectFolder(const std::string& ASource, const std::string& ATarget) {
-    EnsureDir(ATarget);
-    const fs::path src(ASource);
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(src, fs::directory_options::skip_permission_denied, ec), end;
-         !ec && it != end; it.increment(ec)) {
-        if (!it->is_regular_file())
-            continue;
-        std::string rel = fs::relative(it->path(), src).generic_string();
-        if (StartsText("build/", rel))
-            continue;
-        if (SameText(ExtractFileExt(rel), ".svp"))
-            continue;
-        std::string dest = CombinePath(ATarget, rel);
-        EnsureDir(ExtractFileDir(dest));
-        std::error_code cec;
-        fs::copy_file(it->path(), fs::path(dest), fs::copy_options::overwrite_existing, cec);
-        if (cec)
-            throw EAppError("Cannot copy \"" + it->path().string() + "\" to \"" + dest + "\": " + cec.message());
+namespace {
+
+// Whether AInner is AOuter or lies inside it (both canonical).
+bool IsSameOrInside(const fs::path& AInner, const fs::path& AOuter) {
+    auto i = AInner.begin();
+    for (auto o = AOuter.begin(); o != AOuter.end(); ++o, ++i)
+        if (i == AInner.end() || *i != *o)
+            return false;
+    return true;
+}
+
+// The Save As copy of a project root. Relative paths are built as text while descending, so a
+// link never changes where its copy goes: a file link is copied as the file it points to, a
+// folder link as a folder with what it holds. Anything that cannot be read or copied stops the
+// copy with an error naming it.
+class TProjectFolderCopy {
+public:
+    explicit TProjectFolderCopy(const std::string& ATarget) : FTarget(ATarget) {
+        EnsureDir(ATarget);
+        FTargetReal = fs::canonical(fs::path(ATarget));
     }
-    if (ec)
-        throw EAppError("Cannot read folder \"" + ASource + "\": " + ec.message());
+
+    // ADir is the source root (ARel empty) or a folder, or folder link, inside it.
+    void CopyFolder(const fs::path& ADir, const std::string& ARel) {
+        std::error_code ec;
+        const fs::path real = fs::canonical(ADir, ec);
+        if (ec)
+            throw EAppError("Cannot read folder \"" + ADir.string() + "\": " + ec.message());
+        // Entering a folder that holds one being copied (or the copy) would never end.
+        for (const fs::path& open : FOpen)
+            if (IsSameOrInside(open, real))
+                throw EAppError("Cannot copy the folder link \"" + ADir.string() +
+                                "\": it leads back into a folder being copied");
+        if (IsSameOrInside(FTargetReal, real))
+            throw EAppError("Cannot copy \"" + ADir.string() + "\" into \"" + FTarget + "\", which lies inside it");
+        std::vector<fs::path> entries;
+        for (fs::directory_iterator it(ADir, ec), end; !ec && it != end; it.increment(ec))
+            entries.push_back(it->path());
+        if (ec)
+            throw EAppError("Cannot read folder \"" + ADir.string() + "\": " + ec.message());
+        FOpen.push_back(real);
+        for (const fs::path& entry : entries) {
+            const std::string name = entry.filename().string();
+            CopyEntry(entry, ARel.empty() ? name : ARel + "/" + name);
+        }
+        FOpen.pop_back();
+    }
+
+private:
+    void CopyEntry(const fs::path& APath, const std::string& ARel) {
+        std::error_code ec;
+        const fs::file_status status = fs::status(APath, ec);
+        // The publishing output is not copied, whatever state it is in.
+        if (SameText(ARel, "build") && !fs::is_regular_file(status))
+            return;
+        if (ec) {
+            std::error_code lec;
+            if (ec == std::errc::no_such_file_or_directory && fs::is_symlink(fs::symlink_status(APath, lec))) {
+                const std::string to = fs::read_symlink(APath, lec).string();
+                throw EAppError("Broken link \"" + APath.string() + "\": it points to \"" + to + "\", which does not exist");
+            }
+            throw EAppError("Cannot read \"" + APath.string() + "\": " + ec.message());
+        }
+        if (fs::is_directory(status)) {
+            CopyFolder(APath, ARel);
+            return;
+        }
+        if (!fs::is_regular_file(status))
+            throw EAppError("Cannot copy \"" + APath.string() + "\": it is neither a file nor a folder");
+        if (SameText(ExtractFileExt(ARel), ".svp"))
+            return;
+        const std::string dest = CombinePath(FTarget, ARel);
+        EnsureDir(ExtractFileDir(dest));
+        // A link already in the target is replaced, never written through.
+        if (fs::is_symlink(fs::symlink_status(fs::path(dest), ec)))
+            fs::remove(fs::path(dest), ec);
+        fs::copy_file(APath, fs::path(dest), fs::copy_options::overwrite_existing, ec);
+        if (ec)
+            throw EAppError("Cannot copy \"" + APath.string() + "\" to \"" + dest + "\": " + ec.message());
+    }
+
+    std::string FTarget;
+    fs::path FTargetReal;
+    std::vector<fs::path> FOpen;  // canonical paths of the folders being copied, outermost first
+};
+
+}  // namespace
+
+void CopyProjectFolder(const std::string& ASource, const std::string& ATarget) {
+    TProjectFolderCopy(ATarget).CopyFolder(fs::path(ASource), "");
 }
 
 void SetApplicationExeName(const std::string& AName) { g_ExeName = AName; }

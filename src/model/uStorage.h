@@ -25,6 +25,9 @@ void ReadProjectFile(const std::string& AFileName, std::string& ARootPath, std::
 // ("Project" when that is empty). No trailing separator.
 std::string DerivedProjectRoot(const std::string& AFileName);
 // Copies a project root for Save As, leaving out the top-level build folder and .svp files.
+// Links are followed: a file link becomes a copy of its file, a folder link a folder inside the
+// target. A broken link, a folder link leading back into what is being copied, and anything that
+// cannot be read or copied raise an error naming it (the copy may then be incomplete).
 void CopyProjectFolder(const std::string& ASource, const std::string& ATarget);
 
 // The per-user folder: $APPDATA (when set and not empty, else the platform's per-user data

@@ -3,6 +3,8 @@
 #include "support/AppTestSupport.h"
 #include "support/TScriptedPrompts.h"
 
+#include "common/TUnreadablePath.h"
+
 #include "uJson.h"
 #include "uMain.h"
 #include "uStorage.h"
@@ -153,6 +155,30 @@ private slots:
         QCOMPARE(w.Project().RootPath(), root + "/");
         QVERIFY(FileExists(CombinePath(root, "build/out.txt")));
         QVERIFY(prompts.Errors.empty() && prompts.Unexpected.empty());
+    }
+
+    void saveAsWithAnUnreadableFolder_failsNamingIt_andTheProjectStays() {
+        TScriptedPrompts prompts;
+        TfrmMain w(prompts, {});
+        const std::string id = w.CurrentTopicID();
+        WriteUtf8File(CombinePath(Scratch(), "assets/images/pic.png"), "png");
+        w.UnsavedTopicHtml()[id] = "<p>kept</p>";
+        w.MarkProjectDirty();
+        fs::create_directories(Work("Out"));
+        const std::string file = Work("Out/Manual.svp");
+        prompts.SaveAnswers.push_back(file);
+        const std::string images = CombinePath(Scratch(), "assets/images");
+        {
+            TUnreadablePath unreadable(images);
+            w.SaveAs1->trigger();
+        }
+        QCOMPARE(prompts.Errors.size(), size_t(1));
+        QVERIFY2(FindText(prompts.Errors[0], "\"" + images + "\"") != std::string::npos, prompts.Errors[0].c_str());
+        QCOMPARE(w.Project().RootPath(), Scratch());
+        QVERIFY(w.ProjectFileName().empty() && w.ProjectDirty());
+        QCOMPARE(w.UnsavedTopicHtml()[id], std::string("<p>kept</p>"));
+        QVERIFY(!FileExists(file) && !FileExists(LastProjectFilePath()));
+        QVERIFY(w.StatusText() != QString("Saved As"));
     }
 
     void saveAs_rejectsNamesOutsideTheRules_data() {
@@ -325,10 +351,13 @@ private slots:
         QCOMPARE(w.Project().RootPath(), a.Root + "/");
         QCOMPARE(TreeTitles(w.tvToc), QStringList({"Intro", "  Details"}));
         QCOMPARE(w.SelectedTopicID(), a.FirstID);
-        QCOMPARE(w.windowTitle(), QString(captionBefore).remove(QChar('*')));
+        // Nothing was opened in its place: the edits and the modified flag stay.
+        QCOMPARE(w.windowTitle(), captionBefore);
+        QVERIFY(w.ProjectDirty());
+        QCOMPARE(w.UnsavedTopicHtml()[a.FirstID], std::string("<p>A edits</p>"));
         // A later Save writes project A into its own place and leaves B alone.
-        w.MarkProjectDirty();
         w.btnSave->click();
+        QCOMPARE(ReadText(CombinePath(a.Root, "topics/" + a.FirstID + ".html")), std::string("<p>A edits</p>"));
         QCOMPARE(JsonMemberText(a.FileName, "root"), a.Root);
         QVERIFY(FindText(ReadText(CombinePath(a.Root, "meta/topics.json")), a.FirstID) != std::string::npos);
         QCOMPARE(ReadText(Work("B/meta/topics.json")), bTreeBefore);
@@ -408,16 +437,55 @@ private slots:
         QVERIFY(prompts.Unexpected.empty());
     }
 
+    void openAnsweredNoThenCancelled_keepsTheEditsAndTheModifiedFlag() {
+        const TDiskProject a = MakeDiskProject(Work(), "A", "Project A");
+        TScriptedPrompts prompts;
+        TfrmMain w(prompts, {QString::fromStdString(a.FileName)});
+        w.UnsavedTopicHtml()[a.FirstID] = "<p>A edits</p>";
+        w.MarkProjectDirty();
+        const QString captionBefore = w.windowTitle();
+        prompts.ConfirmAnswers.push_back(TConfirmAnswer::No);
+        prompts.OpenAnswers.push_back(std::nullopt);
+        w.OpenProject1->trigger();
+        QCOMPARE(w.windowTitle(), captionBefore);
+        QVERIFY(w.ProjectDirty() && w.btnSave->isEnabled());
+        QCOMPARE(w.UnsavedTopicHtml()[a.FirstID], std::string("<p>A edits</p>"));
+        w.btnSave->click();
+        QCOMPARE(ReadText(CombinePath(a.Root, "topics/" + a.FirstID + ".html")), std::string("<p>A edits</p>"));
+        QVERIFY(prompts.Errors.empty() && prompts.Unexpected.empty());
+    }
+
+    void modifiedPrompt_yesWithCancelledSaveAs_keepsTheWindowOpen_data() {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("exit") << "exit";
+        QTest::newRow("new") << "new";
+        QTest::newRow("open") << "open";
+    }
     void modifiedPrompt_yesWithCancelledSaveAs_keepsTheWindowOpen() {
+        // "Yes" saves the scratch project, which goes on to Save As; cancelling that dialog stops
+        // the command, so the unsaved project is neither closed nor replaced.
+        QFETCH(QString, command);
         TScriptedPrompts prompts;
         TfrmMain w(prompts, {});
         w.show();
+        const std::string id = w.CurrentTopicID();
+        w.UnsavedTopicHtml()[id] = "<p>typed</p>";
         w.MarkProjectDirty();
         prompts.ConfirmAnswers.push_back(TConfirmAnswer::Yes);
         prompts.SaveAnswers.push_back(std::nullopt);
-        w.Exit1->trigger();
+        if (command == "exit")
+            w.Exit1->trigger();
+        else if (command == "new")
+            w.NewProject1->trigger();
+        else
+            w.OpenProject1->trigger();  // no open dialog follows
         QVERIFY(w.isVisible());
         QVERIFY(w.ProjectDirty());
+        QCOMPARE(w.CurrentTopicID(), id);
+        QVERIFY(w.Project().HasTopic(id));
+        QCOMPARE(ReadText(CombinePath(Scratch(), "topics/" + id + ".html")), std::string("<p>typed</p>"));
+        QCOMPARE(prompts.SaveProposals, std::vector<std::string>({"Untitled.svp"}));
+        QVERIFY(prompts.Errors.empty() && prompts.Unexpected.empty());
     }
 
     void unmodifiedProject_closesWithoutAsking() {

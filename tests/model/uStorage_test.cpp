@@ -1,8 +1,13 @@
+#include "common/TUnreadablePath.h"
 #include "common/TestHelpers.h"
 #include "uStorage.h"
 
 #include <gtest/gtest.h>
 #include <filesystem>
+#include <functional>
+#include <memory>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -216,6 +221,62 @@ TEST_F(StorageFixture, CopyProjectFolderSkipsBuildAndProjectFiles) {
     EXPECT_FALSE(DirectoryExists(dst + "/BUILD"));
     EXPECT_FALSE(FileExists(dst + "/Old.svp"));
     EXPECT_FALSE(FileExists(dst + "/notes/b.SVP"));
+}
+
+TEST_F(StorageFixture, CopyProjectFolderCopiesWhatLinksPointToInsideTheTarget) {
+    const std::string src = dir / "src";
+    PutFile(dir / "elsewhere/logo.png", "png");
+    PutFile(dir / "elsewhere/shared/site.css", "css");
+    PutFile(src + "/topics/X.html", "body");
+    fs::create_directories(src + "/assets/images");
+    fs::create_symlink(dir / "elsewhere/logo.png", src + "/assets/images/logo.png");
+    fs::create_symlink("../../elsewhere/shared", src + "/assets/shared");  // a relative folder link
+    const std::string dst = dir / "out/dst";
+    CopyProjectFolder(src, dst);
+    EXPECT_EQ(GetFile(dst + "/topics/X.html"), "body");
+    EXPECT_EQ(GetFile(dst + "/assets/images/logo.png"), "png");
+    EXPECT_EQ(GetFile(dst + "/assets/shared/site.css"), "css");
+    // Real files and folders in the copy, nothing written beside it.
+    EXPECT_FALSE(fs::is_symlink(dst + "/assets/images/logo.png"));
+    EXPECT_FALSE(fs::is_symlink(dst + "/assets/shared"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "elsewhere"), fs::directory_iterator()), 2);
+}
+
+TEST_F(StorageFixture, CopyProjectFolderFailsNamingWhatItCannotCopy) {
+    struct TCase {
+        const char* Name;
+        const char* Culprit;  // relative to the source folder; the error names it
+        std::function<void(const std::string& ASrc)> Make;
+    };
+    const std::vector<TCase> cases = {
+        {"broken file link", "assets/images/gone.png",
+         [](const std::string& s) { fs::create_symlink(s + "/assets/images/missing.png", s + "/assets/images/gone.png"); }},
+        {"folder link back to its own folder", "assets/loop",
+         [](const std::string& s) { fs::create_symlink("..", s + "/assets/loop"); }},
+        {"folder link to a folder holding the project", "assets/up",
+         [](const std::string& s) { fs::create_symlink("../../..", s + "/assets/up"); }},
+        {"unreadable subfolder", "topics", nullptr},
+        {"unreadable file", "topics/X.html", nullptr},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTempDir tmp;
+        const std::string src = tmp / "case/src";
+        PutFile(src + "/topics/X.html", "body");
+        fs::create_directories(src + "/assets/images");
+        if (c.Make)
+            c.Make(src);
+        const std::string culprit = src + "/" + c.Culprit;
+        std::string message;
+        {
+            std::unique_ptr<TUnreadablePath> unreadable;
+            if (!c.Make)
+                unreadable = std::make_unique<TUnreadablePath>(culprit);
+            message = MessageOf([&] { CopyProjectFolder(src, tmp / "dst"); });
+        }
+        EXPECT_NE(message.find("\"" + culprit + "\""), std::string::npos) << message;
+    }
 }
 
 TEST(LastProjectFilePath, HonoursAppDataAndTheExecutableName) {
