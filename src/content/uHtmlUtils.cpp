@@ -199,5 +199,13 @@ std::string MakeWhiteBackgroundsTransparent(std::string_view AHtml) {
 
 std::string RebaseAssetLinks(std::string_view AHtml) {
     std::string s = ReplaceText(AHtml, "src=\"assets/", "src=\"../assets/");
-    return ReplaceText(s, "href=\"assets/", "href=\"../assets/");
+    s = ReplaceText(s, "href=\"assets/", "href=\"../assets/");
+    // Imported pictures, videos and objects also refer to the assets through these attributes.
+    s = ReplaceText(s, "poster=\"assets/", "poster=\"../assets/");
+    s = ReplaceText(s, "data=\"assets/", "data=\"../assets/");
+    static const TRegex srcset("\\bsrcset=\"([^\"]*)\"");
+    static const TRegex candidate("(^|,)(\\s*)assets/");
+    return srcset.Replace(s, [](const TRegexMatch& AMatch) {
+        return "srcset=\"" + candidate.Replace(AMatch.Group(1), "$1$2../assets/") + "\"";
+    });
 }

@@ -52,6 +52,7 @@ std::string MakeWhiteBackgroundsTransparent(std::string_view AHtml);
 // Only the first eight of those passes, the "background-color:" forms (the compiled-help pages).
 std::string MakeWhiteBackgroundColorsTransparent(std::string_view AHtml);
 
-// src="assets/ -> src="../assets/, then href="assets/ -> href="../assets/ (case-sensitive), for
-// pages published one folder below the copied assets.
+// src="assets/ -> src="../assets/, then href="assets/, poster="assets/ and data="assets/ the
+// same way (case-sensitive), then every candidate address beginning with assets/ in a
+// double-quoted srcset, for pages published one folder below the copied assets.
 std::string RebaseAssetLinks(std::string_view AHtml);

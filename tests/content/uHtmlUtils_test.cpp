@@ -97,4 +97,15 @@ TEST(HtmlUtils, RebaseAssetLinksOnlyForTheExactSpelling) {
               "<img src='assets/a.png'><IMG SRC=\"assets/a.png\"><img src = \"assets/a\">");
 }
 
+TEST(HtmlUtils, RebaseAssetLinksReachesImportedPicturesAndMedia) {
+    EXPECT_EQ(RebaseAssetLinks("<video poster=\"assets/images/p.png\" src=\"assets/media/v.mp4\"></video>"
+                               "<object data=\"assets/files/d.svg\"></object>"
+                               "<img srcset=\"assets/images/a.png 1x, assets/images/b.png 2x,assets/c.png\">"
+                               "<source srcset=\"http://x/assets/a.png, ../assets/b.png 2x\">"),
+              "<video poster=\"../assets/images/p.png\" src=\"../assets/media/v.mp4\"></video>"
+              "<object data=\"../assets/files/d.svg\"></object>"
+              "<img srcset=\"../assets/images/a.png 1x, ../assets/images/b.png 2x,../assets/c.png\">"
+              "<source srcset=\"http://x/assets/a.png, ../assets/b.png 2x\">");
+}
+
 }  // namespace
