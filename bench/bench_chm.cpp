@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
             TTokenExpander expander(project);
             for (const std::string& entry : ChmPageList(project)) {
                 const std::string id = entry.substr(7, 32);
-                WriteCp1251File(CombinePath(out, entry), BuildChmTopicPage(project, settings, expander, id));
+                WriteCp1251File(CombinePath(out, entry), BuildChmTopicPage(project, settings, expander, id, "windows-1251"));
             }
         }));
         const std::string photo = CombinePath(root, "rotate.jpg");

@@ -1,6 +1,7 @@
-// pagewell-cli publish chm PROJECT: writes build/chm under the project root and compiles
-// help.chm as the desktop CHM command does (without opening it), prints the path of help.chm;
-// notes for the user (a compile without full-text search) go to stderr.
+// pagewell-cli publish chm [--language 0xNNNN] PROJECT: writes build/chm under the project root
+// and compiles help.chm as the desktop CHM command does (without opening it), prints the path of
+// help.chm; notes for the user (titles the contents show with "?", a compile without full-text
+// search) go to stderr. --language declares that Windows language id instead of the chosen one.
 #include "cliCommands.h"
 
 #include "uExportChm.h"
@@ -8,15 +9,53 @@
 
 #include <iostream>
 
+namespace {
+
+constexpr const char* kCommand = "publish chm";
+
+// Takes "--language VALUE" (or "--language=VALUE") out of AArgs into AOptions. False, with the
+// reason on stderr, when the value is missing or not a language id.
+bool TakeLanguageOption(TCliArgs& AArgs, TChmExportOptions& AOptions) {
+    for (size_t i = 0; i < AArgs.size(); ++i) {
+        std::string value;
+        size_t taken = 1;
+        if (AArgs[i].rfind("--language=", 0) == 0) {
+            value = AArgs[i].substr(11);
+        } else if (AArgs[i] == "--language") {
+            if (i + 1 == AArgs.size()) {
+                std::cerr << "--language needs a Windows language id such as 0x0407\n";
+                return false;
+            }
+            value = AArgs[i + 1];
+            taken = 2;
+        } else {
+            continue;
+        }
+        AOptions.Language = ParseChmLanguage(value);
+        if (!AOptions.Language) {
+            std::cerr << "Not a Windows language id: " << value << " (expected 0x and up to four hexadecimal digits, "
+                      << "such as 0x0407)\n";
+            return false;
+        }
+        AArgs.erase(AArgs.begin() + static_cast<long>(i), AArgs.begin() + static_cast<long>(i + taken));
+        return true;
+    }
+    return true;
+}
+
+}  // namespace
+
 int RunPublishChm(const TCliArgs& AArgs) {
+    TCliArgs args = AArgs;
+    TChmExportOptions options;
     std::string path;
-    if (!TakeProjectArgument(AArgs, "publish chm", path))
+    if (!TakeLanguageOption(args, options) || !TakeProjectArgument(args, kCommand, path))
         return kExitUsage;
     try {
         TDocProject project;
         TProjectSettings settings;
         OpenProjectForPublishing(path, project, settings);
-        const TChmExportResult result = ExportChm(project);
+        const TChmExportResult result = ExportChm(project, options);
         for (const std::string& note : result.Notes)
             std::cerr << "Note: " << note << '\n';
         std::cout << result.ChmFile << '\n';

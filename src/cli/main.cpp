@@ -20,7 +20,7 @@ struct TCliCommand {
 // Every command, in the order --help lists them.
 const TCliCommand kCommands[] = {
     {"publish webhelp", "PROJECT", "write build/webhelp under the project root; prints the path of index.html", RunPublishWebHelp},
-    {"publish chm", "PROJECT", "write build/chm under the project root and compile help.chm; prints its path", RunPublishChm},
+    {"publish chm", "[--language 0xNNNN] PROJECT", "write build/chm under the project root and compile help.chm; prints its path", RunPublishChm},
     {"publish pdf", "PROJECT", "write build/pdf (manual.html, manual.pdf) under the project root; prints the path of manual.pdf", RunPublishPdf},
     {"check-links", "PROJECT", "list missing topic files, broken topic links and missing local files", RunCheckLinks},
     {"import-html", "PROJECT FILE [--title TITLE] [--parent ID]",

@@ -1,6 +1,5 @@
 #include "uChmCompiler.h"
 
-#include "uCp1251.h"
 #include "uProcess.h"
 #include "uUtils.h"
 
@@ -113,7 +112,7 @@ std::string DescribeFailure(const std::string& ACompiler, const TAttempt& A) {
 }  // namespace
 
 TChmCompileResult CompileChm(const std::string& AOutputFolder, const std::string& AProjectFile,
-                             const std::string& ACompiledFile, const std::string& AFullTextFallbackText) {
+                             const std::string& ACompiledFile, const std::string& AFullTextFallbackFile) {
     TChmCompileResult result;
     result.Compiler = FindHhcExe();
     if (result.Compiler.empty())
@@ -123,11 +122,11 @@ TChmCompileResult CompileChm(const std::string& AOutputFolder, const std::string
     TAttempt first = CompileOnce(result.Compiler, AProjectFile, AOutputFolder, result.ChmFile);
     if (first.Failure.empty())
         return result;
-    if (AFullTextFallbackText.empty())
+    if (AFullTextFallbackFile.empty())
         throw EAppError(DescribeFailure(result.Compiler, first));
 
     const std::string fallbackFile = CombinePath(AOutputFolder, "project-nosearch.hhp");
-    WriteCp1251File(fallbackFile, AFullTextFallbackText);
+    WriteFileBytes(fallbackFile, AFullTextFallbackFile);
     TAttempt second;
     try {
         second = CompileOnce(result.Compiler, fallbackFile, AOutputFolder, result.ChmFile);

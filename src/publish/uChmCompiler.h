@@ -36,12 +36,12 @@ struct TChmCompileResult {
 //
 // chmcmd crashes in its full-text indexer when the pages hold no word it can index (it indexes
 // only words of ASCII letters and digits; pages whose text is all Cyrillic give none). When the
-// first compile fails and AFullTextFallbackText (the project file's text with full-text search
-// off) is given, the compile is repeated once from that text in a temporary project file beside
+// first compile fails and AFullTextFallbackFile (the bytes of the project file with full-text
+// search off) is given, the compile is repeated once from it in a temporary project file beside
 // AProjectFile; if that one succeeds, the result says so in Note. Any other failure raises
 // EAppError naming the compiler, how it failed and its last output lines.
 TChmCompileResult CompileChm(const std::string& AOutputFolder, const std::string& AProjectFile,
-                             const std::string& ACompiledFile, const std::string& AFullTextFallbackText = {});
+                             const std::string& ACompiledFile, const std::string& AFullTextFallbackFile = {});
 
 // The last AMaxLines non-blank lines of a program's output, joined by "\n".
 std::string LastOutputLines(const std::string& AOutput, size_t AMaxLines = 6);

@@ -41,11 +41,12 @@ std::string ChmFooter(const TProjectSettings& ASettings) {
 }
 
 std::string BuildChmPage(const std::string& ABody, const std::string& AHeaderHtml, const std::string& AHeaderBg,
-                         const std::string& APageBg, const std::string& AFooter) {
+                         const std::string& APageBg, const std::string& AFooter, std::string_view ACharset) {
     std::string p;
     p.reserve(ABody.size() + AHeaderHtml.size() + AFooter.size() + 600);
-    p += "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
-         "<link rel=\"stylesheet\" href=\"../style.css\"><style>body{margin:0;background:";
+    p += "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=";
+    p += ACharset;
+    p += "\"><link rel=\"stylesheet\" href=\"../style.css\"><style>body{margin:0;background:";
     p += APageBg;
     p += ";}";
     p += ".sv-header{padding:12px 16px;background:";

@@ -28,8 +28,8 @@ std::string StripInvisibleChars(std::string_view AText);
 // and the trimmed text is not empty; "" otherwise.
 std::string ChmFooter(const TProjectSettings& ASettings);
 
-// The page: head with the windows-1251 content type, the ../style.css link and the inline rules
-// (page background APageBg, header background AHeaderBg), then the header band, the body and
-// the footer, without line breaks and without title element.
+// The page: head with the content type in ACharset ("windows-1251"), the ../style.css link and
+// the inline rules (page background APageBg, header background AHeaderBg), then the header band,
+// the body and the footer, without line breaks and without title element.
 std::string BuildChmPage(const std::string& ABody, const std::string& AHeaderHtml, const std::string& AHeaderBg,
-                         const std::string& APageBg, const std::string& AFooter);
+                         const std::string& APageBg, const std::string& AFooter, std::string_view ACharset);

@@ -79,12 +79,12 @@ std::vector<std::string> ChmPageList(const TDocProject& AProject) {
     return pages;
 }
 
-void WriteChmToc(const TDocProject& AProject, const std::string& AOutputFolder) {
+void WriteChmToc(const TDocProject& AProject, const std::string& AOutputFolder, const TWindowsCodePage& ACodePage) {
     std::string text;
     AddLine(text, "<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML//EN\">");
     AddLine(text, "<HTML>");
     AddLine(text, "<HEAD>");
-    AddLine(text, "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">");
+    AddLine(text, "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" + ACodePage.Charset() + "\">");
     AddLine(text, "</HEAD>");
     AddLine(text, "<BODY>");
     AddLine(text, "<OBJECT type=\"text/site properties\"></OBJECT>");
@@ -95,7 +95,7 @@ void WriteChmToc(const TDocProject& AProject, const std::string& AOutputFolder) 
     AddLine(text, "</UL>");
     AddLine(text, "</BODY>");
     AddLine(text, "</HTML>");
-    WriteCp1251File(CombinePath(AOutputFolder, "toc.hhc"), text);
+    WriteCodePageFile(CombinePath(AOutputFolder, "toc.hhc"), ACodePage, text);
 }
 
 void WriteChmIndex(const TDocProject& AProject, const std::string& AOutputFolder) {
@@ -122,7 +122,8 @@ std::vector<std::string> ChmAssetEntries(const std::string& AOutputFolder) {
 }
 
 std::string ChmProjectFileText(const std::string& AOutputFolder, const std::string& ACompiledFile,
-                               const std::vector<std::string>& APages, bool AFullTextSearch) {
+                               const std::vector<std::string>& APages, const TChmLanguage& ALanguage,
+                               bool AFullTextSearch) {
     if (APages.empty())
         throw EAppError("Nothing to publish: no topic is included in the CHM output");
     std::string text;
@@ -132,6 +133,7 @@ std::string ChmProjectFileText(const std::string& AOutputFolder, const std::stri
     AddLine(text, "Index file=index.hhk");
     AddLine(text, "Default topic=" + APages.front());
     AddLine(text, AFullTextSearch ? "Full-text search=Yes" : "Full-text search=No");
+    AddLine(text, "Language=" + ALanguage.LineValue());
     AddLine(text, "");
     AddLine(text, "[FILES]");
     AddLine(text, "toc.hhc");
@@ -145,6 +147,8 @@ std::string ChmProjectFileText(const std::string& AOutputFolder, const std::stri
 }
 
 void WriteChmProjectFile(const std::string& AOutputFolder, const std::string& ACompiledFile,
-                         const std::vector<std::string>& APages) {
-    WriteCp1251File(CombinePath(AOutputFolder, "project.hhp"), ChmProjectFileText(AOutputFolder, ACompiledFile, APages));
+                         const std::vector<std::string>& APages, const TChmLanguage& ALanguage,
+                         const TWindowsCodePage& ACodePage) {
+    WriteCodePageFile(CombinePath(AOutputFolder, "project.hhp"), ACodePage,
+                      ChmProjectFileText(AOutputFolder, ACompiledFile, APages, ALanguage));
 }

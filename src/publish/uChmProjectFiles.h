@@ -1,10 +1,13 @@
 // The three input files of the help compiler in the CHM output folder: the table of contents
 // (toc.hhc), the index (index.hhk) and the project file (project.hhp). Each is a list of lines
-// ended by CR LF (the last one included), written in Windows-1251 (characters outside the code
-// page become "?") and replaced atomically. Failures are raised naming the file.
+// ended by CR LF (the last one included), replaced atomically. The contents and the project file
+// are written in the code page chosen for the project, the index in Windows-1251; characters
+// the file's code page cannot represent become "?". Failures are raised naming the file.
 #pragma once
 
+#include "uChmLanguage.h"
 #include "uDocModel.h"
+#include "uWindowsCodePage.h"
 
 #include <string>
 #include <vector>
@@ -19,8 +22,8 @@ std::vector<std::string> ChmPageList(const TDocProject& AProject);
 
 // toc.hhc: the root topics in RootTopicIDs order, children nested in <UL> under their parent;
 // a missing or excluded topic hides its whole subtree; titles unescaped. A topic is written at
-// most once, so a cycle in a hand-edited tree cannot make it loop.
-void WriteChmToc(const TDocProject& AProject, const std::string& AOutputFolder);
+// most once, so a cycle in a hand-edited tree cannot make it loop. Declares and uses ACodePage.
+void WriteChmToc(const TDocProject& AProject, const std::string& AOutputFolder, const TWindowsCodePage& ACodePage);
 
 // index.hhk: one entry per included topic in dictionary order, named by its title.
 void WriteChmIndex(const TDocProject& AProject, const std::string& AOutputFolder);
@@ -32,10 +35,12 @@ void WriteChmIndex(const TDocProject& AProject, const std::string& AOutputFolder
 std::vector<std::string> ChmAssetEntries(const std::string& AOutputFolder);
 
 // project.hhp with the compiled file name, toc.hhc, index.hhk, the first page as default topic,
-// full-text search on, and the files: toc.hhc, index.hhk, the pages, style.css, the assets.
-// APages must not be empty (raises EAppError).
+// full-text search on, the language, and the files: toc.hhc, index.hhk, the pages, style.css,
+// the assets; written in ACodePage. APages must not be empty (raises EAppError).
 void WriteChmProjectFile(const std::string& AOutputFolder, const std::string& ACompiledFile,
-                         const std::vector<std::string>& APages);
+                         const std::vector<std::string>& APages, const TChmLanguage& ALanguage,
+                         const TWindowsCodePage& ACodePage);
 // The text of that file before encoding (AFullTextSearch false writes "Full-text search=No").
 std::string ChmProjectFileText(const std::string& AOutputFolder, const std::string& ACompiledFile,
-                               const std::vector<std::string>& APages, bool AFullTextSearch = true);
+                               const std::vector<std::string>& APages, const TChmLanguage& ALanguage,
+                               bool AFullTextSearch = true);

@@ -1,6 +1,7 @@
 #include "uCp1251.h"
 
 #include "uUtils.h"
+#include "uWindowsCodePage.h"
 
 #include <array>
 
@@ -25,17 +26,6 @@ constexpr std::array<char16_t, 64> HighHalf = {
 
 }  // namespace
 
-int Cp1251ByteOf(char32_t ACodePoint) {
-    if (ACodePoint < 0x80)
-        return static_cast<int>(ACodePoint);
-    if (ACodePoint >= 0x0410 && ACodePoint <= 0x044F)
-        return static_cast<int>(ACodePoint - 0x0410 + 0xC0);
-    for (size_t i = 0; i < HighHalf.size(); ++i)
-        if (HighHalf[i] != 0 && HighHalf[i] == ACodePoint)
-            return static_cast<int>(0x80 + i);
-    return -1;
-}
-
 char32_t Cp1251CodePointOf(unsigned char AByte) {
     if (AByte < 0x80)
         return AByte;
@@ -45,38 +35,9 @@ char32_t Cp1251CodePointOf(unsigned char AByte) {
     return cp ? cp : 0xFFFD;
 }
 
-std::string Utf8ToCp1251(std::string_view AText) {
-    std::string out;
-    out.reserve(AText.size());
-    size_t i = 0;
-    // ASCII runs are copied directly; everything else goes through the decoder one code point
-    // at a time so invalid sequences are handled exactly like Utf8ToCodePoints does.
-    while (i < AText.size()) {
-        unsigned char c = static_cast<unsigned char>(AText[i]);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
-            continue;
-        }
-        size_t j = i + 1;
-        while (j < AText.size() && (static_cast<unsigned char>(AText[j]) & 0xC0) == 0x80)
-            ++j;
-        for (char32_t cp : Utf8ToCodePoints(AText.substr(i, j - i))) {
-            int b = Cp1251ByteOf(cp);
-            out += b < 0 ? '?' : static_cast<char>(b);
-        }
-        i = j;
-    }
-    return out;
-}
+std::string Utf8ToCp1251(std::string_view AText) { return TWindowsCodePage::Get(1251).Encode(AText); }
 
-std::string Cp1251ToUtf8(std::string_view ABytes) {
-    std::string out;
-    out.reserve(ABytes.size() * 2);
-    for (char ch : ABytes)
-        AppendUtf8(out, Cp1251CodePointOf(static_cast<unsigned char>(ch)));
-    return out;
-}
+std::string Cp1251ToUtf8(std::string_view ABytes) { return TWindowsCodePage::Get(1251).Decode(ABytes); }
 
 void WriteCp1251File(const std::string& AFileName, std::string_view AText) {
     WriteFileBytes(AFileName, Utf8ToCp1251(AText));

@@ -1,6 +1,6 @@
-// Windows code page 1251 (Cyrillic), the code page of the compiled-help pages and the help
-// compiler's input files. The table is our own: no locale or iconv is involved, so the output
-// is the same on every machine.
+// Windows code page 1251 (Cyrillic), the code page of the compiled-help index and of projects
+// whose titles it can show. The table is our own (a test checks it against ICU's); encoding and
+// decoding go through TWindowsCodePage, which uses this table for 1251.
 //
 // Encoding works per Unicode code point: a code point the code page has no byte for (anything
 // outside it, the unassigned position 0x98 included) becomes one "?" (0x3F), the code page's
@@ -11,8 +11,6 @@
 #include <string>
 #include <string_view>
 
-// The Windows-1251 byte for a code point, or -1 when the code page cannot represent it.
-int Cp1251ByteOf(char32_t ACodePoint);
 // The code point of a Windows-1251 byte; the unassigned byte 0x98 gives U+FFFD.
 char32_t Cp1251CodePointOf(unsigned char AByte);
 

@@ -3,7 +3,6 @@
 #include "uChmCompiler.h"
 #include "uChmPage.h"
 #include "uChmProjectFiles.h"
-#include "uCp1251.h"
 #include "uJpegOrientation.h"
 #include "uPublishCommon.h"
 #include "uRegex.h"
@@ -12,6 +11,7 @@
 #include "uTopicHeaders.h"
 #include "uUtils.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -23,6 +23,9 @@ constexpr const char* kChmBaseCss = "body{font-family:Segoe UI,Arial;line-height
 constexpr const char* kCompiledFile = "help.chm";
 
 bool IncludedInChm(const TTopic& ATopic) { return !ATopic.ExcludeChm(); }
+
+// The topic id of a page-list entry ("topics/" id ".html").
+std::string PageTopicID(const std::string& AEntry) { return AEntry.substr(7, AEntry.size() - 7 - 5); }
 
 // The file under <AOutputFolder>/assets that an image source names, or "" when it names none.
 std::string AssetCopyForSource(const std::string& AOutputFolder, std::string_view ASource) {
@@ -55,14 +58,15 @@ std::string ResolveChmTopicLink(const TDocProject& AProject, const std::string& 
 }
 
 std::string BuildChmTopicPage(const TDocProject& AProject, const TProjectSettings& ASettings,
-                              TTokenExpander& AExpander, const std::string& AID) {
+                              TTokenExpander& AExpander, const std::string& AID, std::string_view ACharset) {
     const TDocLinkResolver resolver = [&AProject](const std::string& id) { return ResolveChmTopicLink(AProject, id); };
     std::string html = ExpandAndRewriteTopicLinks(AExpander, ReadTopicBody(AProject, AID), resolver);
     html = RebaseChmImageLinks(html);
     const TTopicHeader header = ChmTopicHeader(AProject, AID);
     html = ClearWhiteBackgroundsChm(html);
     html = ColorFirstTableRow(html, ColorToHex(ASettings.DefaultHeaderBgColor));
-    html = BuildChmPage(html, header.Html, header.Bg, ColorToHex(ASettings.DefaultPageBgColor), ChmFooter(ASettings));
+    html = BuildChmPage(html, header.Html, header.Bg, ColorToHex(ASettings.DefaultPageBgColor), ChmFooter(ASettings),
+                        ACharset);
     return StripInvisibleChars(html);
 }
 
@@ -89,14 +93,37 @@ std::vector<std::string> NormalizeJpegOrientations(const TDocProject& AProject, 
     return rotated;
 }
 
-TChmExportResult ExportChm(const TDocProject& AProject) {
+std::string UnshowableTitlesNote(const TWindowsCodePage& ACodePage, const std::vector<std::string>& ATitles) {
+    constexpr size_t kMaxNamed = 10;
+    std::vector<std::string> unshowable;
+    for (const std::string& t : ATitles)
+        if (!ACodePage.CanEncodeAll(t) && std::find(unshowable.begin(), unshowable.end(), t) == unshowable.end())
+            unshowable.push_back(t);
+    if (unshowable.empty())
+        return {};
+    std::string note = "These titles cannot be shown exactly in the CHM contents: ";
+    for (size_t i = 0; i < unshowable.size() && i < kMaxNamed; ++i)
+        note += (i ? ", \"" : "\"") + unshowable[i] + "\"";
+    if (unshowable.size() > kMaxNamed)
+        note += " and " + std::to_string(unshowable.size() - kMaxNamed) + " more";
+    return note;
+}
+
+TChmExportResult ExportChm(const TDocProject& AProject, const TChmExportOptions& AOptions) {
     TChmExportResult result;
     result.Pages = ChmPageList(AProject);
     if (result.Pages.empty())
         throw EAppError("Nothing to publish: no topic is included in the CHM output (every topic is excluded from CHM)");
     // A hand-edited id such as "../x" must not make a page land outside the output folder.
     for (const std::string& entry : result.Pages)
-        RequireTopicIdIsFileName(entry.substr(7, entry.size() - 7 - 5));
+        RequireTopicIdIsFileName(PageTopicID(entry));
+    // The contents and the index show the titles of exactly the topics that get a page.
+    std::vector<std::string> titles;
+    for (const std::string& entry : result.Pages)
+        titles.push_back(AProject.GetTopic(PageTopicID(entry)).Title());
+    result.CodePage = ChooseChmCodePage(titles);
+    const TWindowsCodePage& codePage = TWindowsCodePage::Get(result.CodePage);
+    result.Language = AOptions.Language ? *AOptions.Language : ChooseChmLanguage(result.CodePage, titles, AuthorCtypeLocale());
 
     const std::string out = ExpandFileName(ChmOutputFolder(AProject));
     EnsureDir(CombinePath(out, "topics"));
@@ -106,16 +133,20 @@ TChmExportResult ExportChm(const TDocProject& AProject) {
 
     TTokenExpander expander(AProject);
     for (const std::string& entry : result.Pages) {
-        const std::string id = entry.substr(7, entry.size() - 7 - 5);  // "topics/" id ".html"
-        WriteCp1251File(CombinePath(out, entry), BuildChmTopicPage(AProject, settings, expander, id));
+        const std::string page = BuildChmTopicPage(AProject, settings, expander, PageTopicID(entry), codePage.Charset());
+        WriteFileBytes(CombinePath(out, entry), codePage.EncodeHtml(page));
     }
     result.Rotated = NormalizeJpegOrientations(AProject, out);
-    WriteChmToc(AProject, out);
+    WriteChmToc(AProject, out, codePage);
     WriteChmIndex(AProject, out);
-    WriteChmProjectFile(out, kCompiledFile, result.Pages);
+    WriteChmProjectFile(out, kCompiledFile, result.Pages, result.Language, codePage);
+    if (std::string note = UnshowableTitlesNote(codePage, titles); !note.empty())
+        result.Notes.push_back(std::move(note));
 
-    const TChmCompileResult compiled = CompileChm(out, CombinePath(out, "project.hhp"), kCompiledFile,
-                                                  ChmProjectFileText(out, kCompiledFile, result.Pages, false));
+    const std::string withoutSearch =
+        codePage.Encode(ChmProjectFileText(out, kCompiledFile, result.Pages, result.Language, false));
+    const TChmCompileResult compiled =
+        CompileChm(out, CombinePath(out, "project.hhp"), kCompiledFile, withoutSearch);
     result.ChmFile = ExpandFileName(compiled.ChmFile);
     result.Compiler = compiled.Compiler;
     result.FullTextSearch = compiled.FullTextSearch;

@@ -45,4 +45,28 @@ inline bool ExtractChm(const std::string& AChmFile, const std::string& ATarget) 
     return rc == 0;
 }
 
+// The little-endian 32-bit number at APos, or 0 past the end.
+inline unsigned LittleEndian32(const std::string& ABytes, size_t APos) {
+    if (APos + 4 > ABytes.size())
+        return 0;
+    unsigned v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = v << 8 | static_cast<unsigned char>(ABytes[APos + static_cast<size_t>(i)]);
+    return v;
+}
+// The Windows language id a compiled help file declares: in its file header (AChmFile) and in
+// record 4 of the #SYSTEM file that ExtractChm unpacked into AUnpacked. 0 when it is not there.
+inline unsigned ChmHeaderLanguage(const std::string& AChmFile) { return LittleEndian32(GetFile(AChmFile), 0x14); }
+inline unsigned ChmSystemLanguage(const std::string& AUnpacked) {
+    const std::string sys = GetFile(CombinePath(AUnpacked, "#SYSTEM"));
+    for (size_t pos = 4; pos + 4 <= sys.size();) {  // a version, then records: code, length, data
+        const unsigned code = static_cast<unsigned char>(sys[pos]) | static_cast<unsigned char>(sys[pos + 1]) << 8;
+        const size_t length = static_cast<unsigned char>(sys[pos + 2]) | static_cast<unsigned char>(sys[pos + 3]) << 8;
+        if (code == 4)
+            return LittleEndian32(sys, pos + 4);
+        pos += 4 + length;
+    }
+    return 0;
+}
+
 }  // namespace chm_fixture

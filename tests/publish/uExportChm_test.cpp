@@ -124,6 +124,7 @@ TEST(ExportChm, WritesEveryFileExactlyAndCompilesAReadableHelpFile) {
     const std::string out = dir / "Docs/build/chm";
     PutFile(out + "/assets/stale.txt", "left from an earlier run");
     const auto projectAssets = Snapshot(dir / "Docs/assets");
+    TScopedEnv locale("LC_ALL", "C");
 
     const TChmExportResult result = ExportChm(project);
 
@@ -158,7 +159,8 @@ TEST(ExportChm, WritesEveryFileExactlyAndCompilesAReadableHelpFile) {
                   Sitemap("Введение", kIntro) + Sitemap("Дочерняя тема", kChild) + Crlf({"</UL></BODY></HTML>"}));
     EXPECT_EQ(Decoded(out + "/project.hhp"),
               Crlf({"[OPTIONS]", "Compiled file=help.chm", "Contents file=toc.hhc", "Index file=index.hhk",
-                    "Default topic=" + pages[0], "Full-text search=Yes", "", "[FILES]", "toc.hhc", "index.hhk",
+                    "Default topic=" + pages[0], "Full-text search=Yes", "Language=0x0419 Russian", "", "[FILES]",
+                    "toc.hhc", "index.hhk",
                     pages[0], pages[1], pages[2], pages[3], "style.css", "assets/stale.txt",
                     "assets/images\\Landscape_3.jpg", "assets/images\\Landscape_6.jpg",
                     "assets/images\\Landscape_8.jpg", "assets/images\\pic.png", "assets/photos\\Portrait_2.jpg"}));
@@ -178,7 +180,7 @@ TEST(ExportChm, WritesEveryFileExactlyAndCompilesAReadableHelpFile) {
 
     // The compiled file, read back with a real CHM reader.
     EXPECT_TRUE(result.FullTextSearch);
-    EXPECT_TRUE(result.Notes.empty());
+    EXPECT_EQ(result.Notes, std::vector<std::string>{"These titles cannot be shown exactly in the CHM contents: \"Title 日本\""});
     EXPECT_EQ(result.ChmFile, CombinePath(ExpandFileName(out), "help.chm"));
     ASSERT_TRUE(ExtractChm(result.ChmFile, dir / "unpacked"));
     for (const std::string& p : pages)
@@ -294,7 +296,7 @@ TEST(ChmProjectFiles, TocWritesATopicOnceEvenInACycle) {
     AddFixedTopic(project, kIntro, "Loop");
     project.GetTopic(kIntro).Children().push_back(kIntro);  // hand-edited tree listing itself
     project.GetTopic(kIntro).Children().push_back(kUnknown);
-    WriteChmToc(project, dir.Path());
+    WriteChmToc(project, dir.Path(), TWindowsCodePage::Get(1251));
     const std::string toc = Decoded(dir / "toc.hhc");
     EXPECT_NE(toc.find(Sitemap("Loop", kIntro) + "<UL>\r\n</UL>\r\n</UL>\r\n"), std::string::npos) << toc;
 }
