@@ -206,6 +206,7 @@ TEST(ExportChm, CyrillicOnlyProjectCompilesWithoutFullTextSearchAndSaysSo) {
     TTempDir dir;
     TDocProject project;
     WriteCyrillicOnlyProject(dir / "Ru", project);
+    TScopedEnv locale("LC_ALL", "C");
     const TChmExportResult result = ExportChm(project);
     if (ExtractFileName(result.Compiler) != "chmcmd")
         GTEST_SKIP() << "the crash is chmcmd's; compiler here: " << result.Compiler;
@@ -217,6 +218,7 @@ TEST(ExportChm, CyrillicOnlyProjectCompilesWithoutFullTextSearchAndSaysSo) {
     EXPECT_FALSE(FileExists(out + "/project-nosearch.hhp"));
     ASSERT_TRUE(ExtractChm(result.ChmFile, dir / "unpacked"));
     EXPECT_NE(Decoded(dir / "unpacked/topics/" + std::string(32, '7') + ".html").find("<p>Привет</p>"), std::string::npos);
+    EXPECT_EQ(ChmSystemLanguage(dir / "unpacked"), 0x0419u);  // the project file without search declares it too
 }
 
 TEST(ExportChm, FailedCompilesAreReportedWithTheCompilerAndItsOutput) {
