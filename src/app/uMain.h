@@ -324,6 +324,9 @@ private:
     bool FTopicSwitchPending = false;
     QWebEngineView* FEdgeView = nullptr;
     bool IsCurrentDocument(const TEditorRequestTag& ATag) const;
+    // The project moved from AOldRoot to ANewRoot (Save As): the header the page shows and every
+    // outstanding request belong to the project in its new place.
+    void MoveEditorRecordsToRoot(const std::string& AOldRoot, const std::string& ANewRoot);
     void WaitForEditor(const bool& AFlag, int ATimeoutMs);
     void WakeEditorWaits();
     void KeepDirtyHtml();

@@ -94,6 +94,18 @@ bool TfrmMain::IsCurrentDocument(const TEditorRequestTag& ATag) const {
     return ATag.Root == FProject->RootPath() && ATag.TopicID == FCurrentTopicID && ATag.Generation == FEditorDocGeneration;
 }
 
+void TfrmMain::MoveEditorRecordsToRoot(const std::string& AOldRoot, const std::string& ANewRoot) {
+    auto follow = [&](std::string& ARoot) {
+        if (ARoot == AOldRoot)
+            ARoot = ANewRoot;
+    };
+    follow(FPageHeaderRoot);
+    for (TEditorRequestTag& tag : FHtmlRequests)
+        follow(tag.Root);
+    for (TEditorRequestTag& tag : FHeaderMessages)
+        follow(tag.Root);
+}
+
 void TfrmMain::BridgeHtmlChanged(const std::string& AHtml) {
     if (FBridge && FBridge->LastHtmlChangeWasUser()) {
         // The author's own change is the page's latest document; it also ends a wait for it.

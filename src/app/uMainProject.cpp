@@ -219,7 +219,10 @@ void TfrmMain::CreateScratchProject() {
 
 void TfrmMain::FallBackToScratchProject() {
     FCurrentTopicID.clear();
-    RunGuarded(FPrompts, [&] { CreateScratchProject(); });
+    RunGuarded(FPrompts, [&] {
+        CreateScratchProject();
+        SetEditorBaseAddress();  // the page resolves assets/... against the scratch root again
+    });
     RunGuarded(FPrompts, [&] { ShowFirstTopic(); });
     UpdateCaption();
 }
@@ -380,11 +383,14 @@ void TfrmMain::btnSaveAsClick() {
 
     StashCurrentEdits();
     if (moving) {
+        // The new root is complete before the project moves into it: a failure leaves the project
+        // where it was.
         CopyProjectFolder(ExcludeTrailingPathDelimiter(oldRoot), ExcludeTrailingPathDelimiter(newRoot));
+        EnsureProjectFoldersAt(newRoot);
+        InstallAppFilesAt(newRoot);
         FProject->SetRootPath(newRoot);
         FProject->UpdateTopicHtmlPaths();
-        EnsureProjectFolders();
-        InstallAppFiles();
+        MoveEditorRecordsToRoot(oldRoot, newRoot);
         SetEditorBaseAddress();
     }
     FProjectFileName = fileName;

@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QWebEngineView>
 
+#include <filesystem>
+
 namespace {
 
 struct TThreeTopics {
@@ -223,6 +225,62 @@ private slots:
         const std::string gammaHeader = ReadText(HeaderHtmlPath(t.Root, t.C));
         QVERIFY(gammaHeader.empty() || gammaHeader.find("Gamma") != std::string::npos);
         QVERIFY(FPrompts->Errors.empty());
+    }
+
+    void saveAsTakesThePagesHeaderAndLateAnswersIntoTheNewRoot() {
+        const TThreeTopics t = MakeThreeTopics(FAppData->Path());
+        Start({QString::fromStdString(t.FileName)});
+        QVERIFY(WaitReady());
+        QVERIFY(PageShows("alpha"));
+        QVERIFY(TEditorHarness::WaitFor([&] { return PageHeader().contains("Alpha"); }));
+        // The page holds edits it has not reported yet and answers Save As's requests late.
+        Js("document.getElementById('sv-body').innerHTML = '<p>alpha late</p>';"
+           "document.getElementById('sv-header').innerHTML = '<b>Alpha late header</b>';");
+        Js(QString::fromLatin1(kSlowPageScript).arg(1500));
+        const std::string file = CombinePath(FAppData->Path(), "Copy/Book.svp");
+        std::filesystem::create_directories(ExtractFileDir(file));
+        FPrompts->SaveAnswers.push_back(file);
+        W->btnSaveAsClick();
+        const std::string root = IncludeTrailingPathDelimiter(CombinePath(FAppData->Path(), "Copy/Book"));
+        QCOMPARE(W->Project().RootPath(), root);
+        TEditorHarness::Pump(1200);
+        QCOMPARE(W->DirtyHtml(), std::string("<p>alpha late</p>"));
+        const std::string header = HeaderHtmlPath(root, t.A);
+        QVERIFY(ReadText(header).find("Alpha late header") != std::string::npos);
+        Js(QString::fromLatin1(kSlowPageScript).arg(0));
+
+        // An edit of the header after the move is written into the new root, and the topic
+        // switch keeps it there.
+        TypeAtEndOf("#sv-header b", " Guide");
+        QVERIFY(TEditorHarness::WaitFor([&] { return ReadText(header).find("header Guide") != std::string::npos; }));
+        SelectAndSettle(t.B, "beta");
+        QVERIFY(ReadText(header).find("Alpha late header Guide") != std::string::npos);
+        W->btnSaveClick();
+        QCOMPARE(ReadText(root + "topics/" + t.A + ".html"), std::string("<p>alpha late</p>"));
+        QVERIFY(ReadText(HeaderHtmlPath(t.Root, t.A)).find("Guide") == std::string::npos);
+        QVERIFY(FPrompts->Errors.empty());
+    }
+
+    void openFailingLatePointsThePageAtTheScratchProject() {
+        const TThreeTopics t = MakeThreeTopics(FAppData->Path());
+        Start({QString::fromStdString(t.FileName)});
+        QVERIFY(WaitReady());
+        QVERIFY(PageShows("alpha"));
+        // A project without topics whose project.json cannot be replaced: the Open fails when it
+        // saves the Welcome topic it adds, after the window has taken the project over.
+        const std::string broken = CombinePath(FAppData->Path(), "Broken.svp");
+        TDocProject empty;
+        SaveProjectFile(broken, empty);
+        const std::string projectJson = CombinePath(DerivedProjectRoot(broken), "project.json");
+        std::filesystem::remove(projectJson);
+        std::filesystem::create_directories(projectJson);
+        FPrompts->OpenAnswers.push_back(broken);
+        W->OpenProject1->trigger();
+        QCOMPARE(FPrompts->Errors.size(), size_t(1));
+        QCOMPARE(W->Project().RootPath(), TfrmMain::ScratchRoot());
+        const QString base = QString::fromStdString(TEditorBridge::FilePathToFileUrl(TfrmMain::ScratchRoot()));
+        QVERIFY(TEditorHarness::WaitFor(
+            [&] { return Js("document.querySelector('base').getAttribute('href')").toString() == base; }));
     }
 
     // Not a check: a picture of the window with a topic loaded, for a person to look at.
