@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 #include <memory>
 
 namespace fs = std::filesystem;
@@ -256,6 +257,7 @@ TEST_F(StorageFixture, CopyProjectFolderFailsNamingWhatItCannotCopy) {
          [](const std::string& s) { fs::create_symlink("..", s + "/assets/loop"); }},
         {"folder link to a folder holding the project", "assets/up",
          [](const std::string& s) { fs::create_symlink("../../..", s + "/assets/up"); }},
+        {"named pipe", "assets/pipe", [](const std::string& s) { ::mkfifo((s + "/assets/pipe").c_str(), 0644); }},
         {"unreadable subfolder", "topics", nullptr},
         {"unreadable file", "topics/X.html", nullptr},
     };
