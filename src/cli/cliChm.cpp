@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* kCommand = "publish chm";
+constexpr const char* kCommand = "publish chm [--language 0xNNNN]";  // for the usage line
 
 // Takes "--language VALUE" (or "--language=VALUE") out of AArgs into AOptions. False, with the
 // reason on stderr, when the value is missing or not a language id.
