@@ -66,3 +66,21 @@ std::string BuildChmPage(const std::string& ABody, const std::string& AHeaderHtm
     p += "</body></html>";
     return p;
 }
+
+std::string EncodeChmPage(std::string_view AHtml, const TWindowsCodePage& ACodePage) {
+    static const TRegex rawText("(<(style|script)\\b[^>]*>)(.*?)</\\2\\s*>", roIgnoreCase | roSingleLine);
+    std::string out;
+    out.reserve(AHtml.size() + AHtml.size() / 8);
+    size_t done = 0;
+    rawText.ForEachMatch(AHtml, [&](const TRegexMatch& m) {
+        const std::string_view content = m.Group(3);
+        const size_t start = m.Index() + m.Group(1).size();
+        out += ACodePage.Encode(AHtml.substr(done, start - done), TUnmappable::HtmlReference);
+        const bool style = LowerAscii(m.Group(2)) == "style";
+        out += ACodePage.Encode(content, style ? TUnmappable::CssEscape : TUnmappable::ScriptEscape);
+        done = start + content.size();
+        return true;
+    });
+    out += ACodePage.Encode(AHtml.substr(done), TUnmappable::HtmlReference);
+    return out;
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "uProjectSettings.h"
+#include "uWindowsCodePage.h"
 
 #include <string>
 #include <string_view>
@@ -33,3 +34,8 @@ std::string ChmFooter(const TProjectSettings& ASettings);
 // the body and the footer, without line breaks and without title element.
 std::string BuildChmPage(const std::string& ABody, const std::string& AHeaderHtml, const std::string& AHeaderBg,
                          const std::string& APageBg, const std::string& AFooter, std::string_view ACharset);
+
+// The page's bytes in ACodePage. What the code page cannot represent becomes a character
+// reference, and inside style and script elements, where references mean nothing, a CSS or a
+// script escape; so the page loses nothing.
+std::string EncodeChmPage(std::string_view AHtml, const TWindowsCodePage& ACodePage);

@@ -134,7 +134,7 @@ TChmExportResult ExportChm(const TDocProject& AProject, const TChmExportOptions&
     TTokenExpander expander(AProject);
     for (const std::string& entry : result.Pages) {
         const std::string page = BuildChmTopicPage(AProject, settings, expander, PageTopicID(entry), codePage.Charset());
-        WriteFileBytes(CombinePath(out, entry), codePage.EncodeHtml(page));
+        WriteFileBytes(CombinePath(out, entry), EncodeChmPage(page, codePage));
     }
     result.Rotated = NormalizeJpegOrientations(AProject, out);
     WriteChmToc(AProject, out, codePage);

@@ -5,6 +5,7 @@
 
 #include <unicode/ucnv.h>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -82,8 +83,38 @@ size_t TWindowsCodePage::CountEncodable(std::string_view AText) const {
     return n;
 }
 
-template <class TUnmappable>
-std::string TWindowsCodePage::EncodeWith(std::string_view AText, TUnmappable AUnmappable) const {
+namespace {
+
+void AppendHex(std::string& AOut, unsigned long AValue, int AMinDigits) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%0*lX", AMinDigits, AValue);
+    AOut += buf;
+}
+
+void AppendUnmappable(std::string& AOut, char32_t ACodePoint, TUnmappable AAs) {
+    if (AAs == TUnmappable::QuestionMark || IsC1Control(ACodePoint) || ACodePoint == U'\uFFFD') {
+        AOut += '?';
+    } else if (AAs == TUnmappable::HtmlReference) {
+        AOut += "&#" + std::to_string(static_cast<unsigned long>(ACodePoint)) + ";";
+    } else if (AAs == TUnmappable::CssEscape) {
+        AOut += '\\';
+        AppendHex(AOut, ACodePoint, 1);
+        AOut += ' ';
+    } else if (ACodePoint > 0xFFFF) {
+        const char32_t v = ACodePoint - 0x10000;
+        AOut += "\\u";
+        AppendHex(AOut, 0xD800 + (v >> 10), 4);
+        AOut += "\\u";
+        AppendHex(AOut, 0xDC00 + (v & 0x3FF), 4);
+    } else {
+        AOut += "\\u";
+        AppendHex(AOut, ACodePoint, 4);
+    }
+}
+
+}  // namespace
+
+std::string TWindowsCodePage::Encode(std::string_view AText, TUnmappable AAs) const {
     std::string out;
     out.reserve(AText.size());
     size_t i = 0;
@@ -104,24 +135,11 @@ std::string TWindowsCodePage::EncodeWith(std::string_view AText, TUnmappable AUn
             if (b >= 0)
                 out += static_cast<char>(b);
             else
-                AUnmappable(out, cp);
+                AppendUnmappable(out, cp, AAs);
         }
         i = j;
     }
     return out;
-}
-
-std::string TWindowsCodePage::Encode(std::string_view AText) const {
-    return EncodeWith(AText, [](std::string& AOut, char32_t) { AOut += '?'; });
-}
-
-std::string TWindowsCodePage::EncodeHtml(std::string_view AText) const {
-    return EncodeWith(AText, [](std::string& AOut, char32_t ACodePoint) {
-        if (IsC1Control(ACodePoint) || ACodePoint == U'\uFFFD')
-            AOut += '?';
-        else
-            AOut += "&#" + std::to_string(static_cast<unsigned long>(ACodePoint)) + ";";
-    });
 }
 
 std::string TWindowsCodePage::Decode(std::string_view ABytes) const {

@@ -13,6 +13,14 @@
 #include <string_view>
 #include <unordered_map>
 
+// What a character the code page cannot represent becomes.
+enum class TUnmappable {
+    QuestionMark,   // "?"
+    HtmlReference,  // "&#252;" (the code point's decimal number)
+    CssEscape,      // "\FC " (hexadecimal, ended by a space)
+    ScriptEscape,   // "\u00FC"; above U+FFFF the two escaped surrogates
+};
+
 class TWindowsCodePage {
 public:
     // The code page with this number; raises EAppError for any number outside the six above.
@@ -30,20 +38,14 @@ public:
     // How many characters of the UTF-8 text can be encoded.
     size_t CountEncodable(std::string_view AText) const;
 
-    // UTF-8 text -> bytes; what the code page cannot represent becomes one "?" per character.
-    std::string Encode(std::string_view AText) const;
-    // UTF-8 HTML -> bytes; what the code page cannot represent becomes a decimal character
-    // reference ("&#252;", the code point's number), except C1 controls and U+FFFD (from invalid
-    // UTF-8 as well), which HTML cannot refer to and become "?".
-    std::string EncodeHtml(std::string_view AText) const;
+    // UTF-8 text -> bytes; each character the code page cannot represent becomes what AAs
+    // says, except C1 controls and U+FFFD (invalid UTF-8 included), which become "?" always.
+    std::string Encode(std::string_view AText, TUnmappable AAs = TUnmappable::QuestionMark) const;
     // Bytes -> UTF-8; an unassigned byte gives U+FFFD.
     std::string Decode(std::string_view ABytes) const;
 
 private:
     explicit TWindowsCodePage(int ANumber);
-    template <class TUnmappable>
-    std::string EncodeWith(std::string_view AText, TUnmappable AUnmappable) const;
-
     int FNumber;
     std::array<char32_t, 128> FHighHalf{};              // code points of 0x80..0xFF, U+FFFD unassigned
     std::unordered_map<char32_t, unsigned char> FBytes;  // code point -> byte for 0x80..0xFF

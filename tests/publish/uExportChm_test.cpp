@@ -310,3 +310,12 @@ TEST(ChmPage, FirstTableRowWithoutARowAndArgumentText) {
               "<tr><td>2</td></tr>");
     EXPECT_EQ(SplitArgumentText("\"/a b/project.hhp\" -x"), (std::vector<std::string>{"/a b/project.hhp", "-x"}));
 }
+
+TEST(ChmPage, StyleAndScriptElementsGetEscapesWhereTextGetsReferences) {
+    const std::string html = "<p title=\"Größe\">日</p><STYLE type=\"text/css\">p:after{content:\"→\"}</Style>"
+                             "<script>var s = \"é😀\";</script ><style></style><p>ü</p>";
+    EXPECT_EQ(EncodeChmPage(html, TWindowsCodePage::Get(1251)),
+              "<p title=\"Gr&#246;&#223;e\">&#26085;</p><STYLE type=\"text/css\">p:after{content:\"\\2192 \"}</Style>"
+              "<script>var s = \"\\u00E9\\uD83D\\uDE00\";</script ><style></style><p>&#252;</p>");
+    EXPECT_EQ(EncodeChmPage("<p>Ёж</p>", TWindowsCodePage::Get(1251)), Utf8ToCp1251("<p>Ёж</p>"));
+}

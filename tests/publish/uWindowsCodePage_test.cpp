@@ -36,22 +36,29 @@ TEST(WindowsCodePage, EveryAssignedByteRoundTripsAndUnassignedOnesStayUnused) {
     }
 }
 
-TEST(WindowsCodePage, PagesGetReferencesWhereOtherFilesGetQuestionMarks) {
-    struct Case { int cp; const char* text; const char* html; const char* plain; } cases[] = {
-        {1252, "Grüße, 5 € – café", "Gr\xFC\xDF" "e, 5 \x80 \x96 caf\xE9", "Gr\xFC\xDF" "e, 5 \x80 \x96 caf\xE9"},
-        {1251, "Grüße ёж", "Gr&#252;&#223;e \xB8\xE6", "Gr??e \xB8\xE6"},
-        {1250, "Łódź ß", "\xA3\xF3" "d\x9F \xDF", "\xA3\xF3" "d\x9F \xDF"},
-        {1253, "Ωμέγα ü", "\xD9\xEC\xDD\xE3\xE1 &#252;", "\xD9\xEC\xDD\xE3\xE1 ?"},
-        {1254, "İğne", "\xDD\xF0ne", "\xDD\xF0ne"},
-        {1257, "Ąžuolas 日", "\xC0\xFEuolas &#26085;", "\xC0\xFEuolas ?"},
-        {1252, "a\U0001F600b", "a&#128512;b", "a?b"},         // an astral character is one reference
-        {1252, "x\xC2\x98y\xFFz", "x?y?z", "x?y?z"},           // C1 control and invalid UTF-8: no reference
-        {1252, "&amp; <b>", "&amp; <b>", "&amp; <b>"},         // ASCII as it is
+TEST(WindowsCodePage, WhatTheCodePageLacksBecomesAReferenceAnEscapeOrAQuestionMark) {
+    struct Case { int cp; const char* text; const char* html; const char* plain; const char* css; const char* script; } cases[] = {
+        {1252, "Grüße, 5 € – café", "Gr\xFC\xDF" "e, 5 \x80 \x96 caf\xE9", "Gr\xFC\xDF" "e, 5 \x80 \x96 caf\xE9",
+         "Gr\xFC\xDF" "e, 5 \x80 \x96 caf\xE9", "Gr\xFC\xDF" "e, 5 \x80 \x96 caf\xE9"},
+        {1251, "Grüße ёж", "Gr&#252;&#223;e \xB8\xE6", "Gr??e \xB8\xE6", "Gr\\FC \\DF e \xB8\xE6",
+         "Gr\\u00FC\\u00DF" "e \xB8\xE6"},
+        {1250, "Łódź ß", "\xA3\xF3" "d\x9F \xDF", "\xA3\xF3" "d\x9F \xDF", "\xA3\xF3" "d\x9F \xDF", "\xA3\xF3" "d\x9F \xDF"},
+        {1253, "Ωμέγα ü", "\xD9\xEC\xDD\xE3\xE1 &#252;", "\xD9\xEC\xDD\xE3\xE1 ?", "\xD9\xEC\xDD\xE3\xE1 \\FC ",
+         "\xD9\xEC\xDD\xE3\xE1 \\u00FC"},
+        {1254, "İğne", "\xDD\xF0ne", "\xDD\xF0ne", "\xDD\xF0ne", "\xDD\xF0ne"},
+        {1257, "Ąžuolas 日", "\xC0\xFEuolas &#26085;", "\xC0\xFEuolas ?", "\xC0\xFEuolas \\65E5 ", "\xC0\xFEuolas \\u65E5"},
+        // an astral character is one reference, one CSS escape, two escaped surrogates
+        {1252, "a\U0001F600b", "a&#128512;b", "a?b", "a\\1F600 b", "a\\uD83D\\uDE00b"},
+        // C1 control and invalid UTF-8: nothing can refer to them
+        {1252, "x\xC2\x98y\xFFz", "x?y?z", "x?y?z", "x?y?z", "x?y?z"},
+        {1252, "&amp; <b>", "&amp; <b>", "&amp; <b>", "&amp; <b>", "&amp; <b>"},  // ASCII as it is
     };
     for (const auto& c : cases) {
         const TWindowsCodePage& cp = TWindowsCodePage::Get(c.cp);
-        EXPECT_EQ(cp.EncodeHtml(c.text), c.html) << c.cp << " " << c.text;
+        EXPECT_EQ(cp.Encode(c.text, TUnmappable::HtmlReference), c.html) << c.cp << " " << c.text;
         EXPECT_EQ(cp.Encode(c.text), c.plain) << c.cp << " " << c.text;
+        EXPECT_EQ(cp.Encode(c.text, TUnmappable::CssEscape), c.css) << c.cp << " " << c.text;
+        EXPECT_EQ(cp.Encode(c.text, TUnmappable::ScriptEscape), c.script) << c.cp << " " << c.text;
     }
     EXPECT_THROW(TWindowsCodePage::Get(1258), EAppError);
 }
