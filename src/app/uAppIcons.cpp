@@ -122,7 +122,7 @@ void DrawGlyph(QPainter& p, TAppIconKind AKind, const QColor& AInk, const QColor
     }
 }
 
-QPixmap GlyphPixmap(TAppIconKind AKind, int ASize, bool ADisabled) {
+QPixmap GlyphPixmap(const TGlyphPainter& ADraw, int ASize, bool ADisabled) {
     const qreal ratio = 2.0;
     QPixmap pm(int(ASize * ratio), int(ASize * ratio));
     pm.setDevicePixelRatio(ratio);
@@ -131,18 +131,20 @@ QPixmap GlyphPixmap(TAppIconKind AKind, int ASize, bool ADisabled) {
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(ASize / 24.0, ASize / 24.0);
     const QColor grey(0xB4, 0xBA, 0xC2);
-    if (ADisabled)
-        DrawGlyph(p, AKind, grey, grey, grey);
-    else
-        DrawGlyph(p, AKind, InkColor, AccentColor, DangerColor);
+    p.setBrush(Qt::NoBrush);
+    ADraw(p, ADisabled ? TIconInks{grey, grey, grey} : TIconInks{InkColor, AccentColor, DangerColor});
     return pm;
 }
 
 }  // namespace
 
-QIcon AppIcon(TAppIconKind AKind, int ASize) {
+QIcon LineIcon(const TGlyphPainter& ADraw, int ASize) {
     QIcon icon;
-    icon.addPixmap(GlyphPixmap(AKind, ASize, false), QIcon::Normal);
-    icon.addPixmap(GlyphPixmap(AKind, ASize, true), QIcon::Disabled);
+    icon.addPixmap(GlyphPixmap(ADraw, ASize, false), QIcon::Normal);
+    icon.addPixmap(GlyphPixmap(ADraw, ASize, true), QIcon::Disabled);
     return icon;
+}
+
+QIcon AppIcon(TAppIconKind AKind, int ASize) {
+    return LineIcon([AKind](QPainter& p, const TIconInks& i) { DrawGlyph(p, AKind, i.Ink, i.Accent, i.Danger); }, ASize);
 }

@@ -12,8 +12,8 @@
 //   uMainPublish.cpp   the Publish commands, thin over the publishers
 //   uMainEditing.cpp   the editor bridge and the topic editing state (topic switch, waits)
 //   uMainHeader.cpp    the topic header band and the settings pushed into the editor page
-// and, until their own units land, placeholder bodies for what later units provide:
-//   uMainToolbarSeam.cpp  formatting toolbar hooks (replaced by the toolbar unit)
+//   uMainToolbar.cpp   the formatting toolbar's handlers, the Edit menu, Create Topic Link
+// and, until its own unit lands, a placeholder body for what a later unit provides:
 //   uMainSeams.cpp        the project settings dialog
 // A menu item or button whose command is not built yet is bound to no handler and stays
 // disabled (see BuildMainMenu and BindLeftButtons in uMainMenus.cpp).
@@ -21,6 +21,7 @@
 
 #include "uDocModel.h"
 #include "uProjectSettings.h"
+#include "uToolbarSync.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -45,6 +46,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QVBoxLayout;
 class TEditorBridge;
+class TFormattingToolbar;
 class TUiPrompts;
 
 class TfrmMain : public QMainWindow {
@@ -140,8 +142,6 @@ public:
     bool IsDefaultHeader(const std::string& AHeaderHtml, const std::string& ATitle) const;
     void RefreshDefaultHeader();
     void ApplySettingsToEditor();
-    // The millisecond tick counter of the toolbar deadlines.
-    static uint32_t TickCount();
     // FormCreate steps 7 and 8: create FBridge in the editor area and load the project's copy of
     // the editor page.
     void CreateEditorBridge();
@@ -150,12 +150,44 @@ public:
     // FormDestroy: frees the bridge.
     void DestroyEditorBridge();
 
-    // ---- formatting toolbar (uMainToolbarSeam.cpp until the toolbar unit lands) -------------
+    // ---- formatting toolbar and Edit menu (uMainToolbar.cpp; the controls: TFormattingToolbar) ----
+    // Creates Toolbar in pnlToolbar / pnlToolbar2 and connects its controls.
     void InitFormattingToolbar();
     void LayoutToolbar();
     // Shows the settings in the toolbar, the tree's font and the left panel's colour; copies the
     // settings' project title into FProject.
     void SyncToolbarFromSettings();
+    // The subscriber of the bridge's OnCursorStyle: the toolbar follows the caret.
+    void ApplyCursorStyle(const TEditorCursorStyle& S);
+    void btnBoldClick();
+    void btnItalicClick();
+    void btnUnderlineClick();
+    void btnULClick();
+    void btnOLClick();
+    void btnAlignLeftClick();
+    void btnAlignCenterClick();
+    void btnAlignRightClick();
+    void btnLinkClick();
+    void btnTopicLinkClick();
+    void btnInsertTableClick();
+    void btnTableDropdownMenuClick();
+    void TableDropdownMenuItemClick(int ATag);
+    void cmbHeadingChange();
+    void cmbTextFontChange();
+    void cmbFontSizeSelect();
+    void cmbFontSizeEnter();
+    void cmbLineSpacingChange();
+    void cmbLineSpacingEnter();
+    void cbTextColorChange();
+    void ApplyFontSize();
+    void ApplyLineSpacing();
+    void Undo1Click();
+    void Redo1Click();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void Delete1Click();
+    void SelectAll1Click();
 
     // ---- commands of later units (uMainSeams.cpp) ------------------------------------------
     // Shows the project settings dialog on FSettings; true when confirmed. False while the
@@ -178,6 +210,7 @@ public:
     const std::string& HeaderHtml() const { return FHeaderHtml; }
     const std::string& HeaderBg() const { return FHeaderBg; }
     const std::string& ActiveArea() const { return FActiveArea; }
+    TToolbarSync& ToolbarSync() { return FToolbarSync; }
 
     // ---- components ------------------------------------------------------------------------
     QWidget* pnlLeft = nullptr;
@@ -200,7 +233,8 @@ public:
     QWidget* pnlToolbar = nullptr;   // the formatting toolbar fills it
     QWidget* Edge = nullptr;         // the editor area: the bridge puts its browser view here
     QVBoxLayout* EdgeLayout = nullptr;
-    QWidget* pnlToolbar2 = nullptr;  // hidden
+    QWidget* pnlToolbar2 = nullptr;  // shown when the toolbar wraps
+    TFormattingToolbar* Toolbar = nullptr;  // the toolbar's controls (btnBold ... cmbFontSize)
     QTabWidget* pcRight = nullptr;   // hidden; tabs "Editor" and "Properties"
     QWidget* Panel1 = nullptr;       // hidden
     QStatusBar* StatusBar1 = nullptr;
@@ -261,6 +295,13 @@ private:
                          void (TfrmMain::*AHandler)(), bool AEnabled = true);
     void BindButton(QToolButton* AButton, void (TfrmMain::*AHandler)(), bool AEnabled);
     void BindLeftButtons();
+    void BindToolbar();
+    // A toolbar command: runs only once the editor is ready (and, with AUnlessUpdating, not while
+    // the window changes the toolbar itself).
+    bool ToolbarCommandAllowed(bool AUnlessUpdating) const;
+    void SendStyleCommand(const char* ACmd);
+    void SendAlign(TTextAlign AAlign);
+    void SendEditCommand(const char* ACmd, bool AFocus);
     // uMainProject.cpp
     void ResetScratchRoot();
     void ClearEditingState();
@@ -295,14 +336,7 @@ private:
     std::string FHeaderHtml;
     std::string FHeaderBg;
     // What the toolbar last applied and until when it ignores disagreeing caret reports.
-    int FLastAppliedFontSize = 0;
-    uint32_t FIgnoreFontSizeSyncUntil = 0;
-    std::string FLastAppliedLineHeight;
-    uint32_t FIgnoreLineHeightSyncUntil = 0;
-    std::string FLastAppliedTextColor;
-    uint32_t FIgnoreTextColorSyncUntil = 0;
-    std::string FLastAppliedFontName;
-    uint32_t FIgnoreFontNameSyncUntil = 0;
+    TToolbarSync FToolbarSync;
 
     // uMainEditing.cpp: what each outstanding request to the page was about. The page answers
     // in order, so the front record names the topic (and project) of the next answer. Header

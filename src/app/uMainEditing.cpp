@@ -50,6 +50,7 @@ void TfrmMain::CreateEditorBridge() {
         RunGuarded(FPrompts, [&] { BridgeHeaderChanged(AHtml, ABg); });
     };
     FBridge->OnAreaChanged = [this](const std::string& AArea) { BridgeAreaChanged(AArea); };
+    FBridge->OnCursorStyle = [this](const TEditorCursorStyle& S) { RunGuarded(FPrompts, [&] { ApplyCursorStyle(S); }); };
     FBridge->NavigateToEditor(CombinePath(FProject->RootPath(), "internal/editor/editor.html"));
 }
 

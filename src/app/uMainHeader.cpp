@@ -9,13 +9,6 @@
 
 #include <QCheckBox>
 
-#include <chrono>
-
-uint32_t TfrmMain::TickCount() {
-    using namespace std::chrono;
-    return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
 std::string TfrmMain::DefaultHeaderHtml(const std::string& ATitle) const { return ::DefaultHeaderHtml(*FSettings, ATitle); }
 
 void TfrmMain::LoadHeader(const std::string& AID) {
@@ -72,23 +65,17 @@ void TfrmMain::ApplySettingsToEditor() {
     if (!FEditorReady || !FBridge || !FSettings)
         return;
     const TProjectSettings& s = *FSettings;
-    const uint32_t tick = TickCount();
+    const std::string textColor = ColorToHtml(s.DefaultTextColor);
+    // The four deadlines come from one clock reading, before anything is sent.
+    FToolbarSync.SettingsApplied(textColor, s.DefaultFontName, s.FontSizeBody, FormatLineSpacing(s.DefaultLineSpacing));
     TProgrammaticSection section(*FBridge);
     FHeaderBg = ColorToHtml(s.DefaultHeaderBgColor);
     FBridge->SetHeaderBgColor(FHeaderBg);
     FBridge->SetPageBgColor(ColorToHtml(s.DefaultPageBgColor));
-    FLastAppliedTextColor = ColorToHtml(s.DefaultTextColor);
-    FIgnoreTextColorSyncUntil = tick + 1200;
-    FBridge->SetTextColor(FLastAppliedTextColor);
+    FBridge->SetTextColor(textColor);
     FBridge->SetTextBackColor("");
-    FLastAppliedFontName = s.DefaultFontName;
-    FIgnoreFontNameSyncUntil = tick + 1200;
     FBridge->SetFontName(s.DefaultFontName);
-    FLastAppliedFontSize = s.FontSizeBody;
-    FIgnoreFontSizeSyncUntil = tick + 1200;
     FBridge->SetFontSizePx(s.FontSizeBody);
-    FLastAppliedLineHeight = FormatLineSpacing(s.DefaultLineSpacing);
-    FIgnoreLineHeightSyncUntil = tick + 1200;
     FBridge->SetLineSpacing(s.DefaultLineSpacing);
     FBridge->SetTableBorderStyle(s.TableBorderStyle);
     FBridge->SetTableBorderWidth(s.TableBorderWidth);

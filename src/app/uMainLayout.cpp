@@ -117,11 +117,9 @@ void TfrmMain::BuildRightPanel() {
     rightLayout->setContentsMargins(0, 0, 0, 0);
     rightLayout->setSpacing(0);
 
+    // The formatting toolbar places its controls in these two panels itself.
     pnlToolbar = new QWidget(pnlRight);
     pnlToolbar->setObjectName("pnlToolbar");
-    auto* toolbarLayout = new QHBoxLayout(pnlToolbar);
-    toolbarLayout->setContentsMargins(Scaled(this, 6), Scaled(this, 4), Scaled(this, 6), Scaled(this, 4));
-    toolbarLayout->setSpacing(Scaled(this, 4));
     rightLayout->addWidget(pnlToolbar);
 
     pnlToolbar2 = new QWidget(pnlRight);

@@ -64,17 +64,18 @@ void TfrmMain::BuildMainMenu() {
     topic->addSeparator();
     Rename1 = AddMenuItem(topic, "Rename1", "Rename...", nullptr);
 
-    // The edit commands come with the formatting toolbar.
+    // No shortcuts: the editor page handles Ctrl+Z and the rest itself, a menu shortcut would
+    // run the command a second time.
     QMenu* edit = MainMenu1->addMenu("Edit");
     edit->setObjectName("Edit1");
-    Undo1 = AddMenuItem(edit, "Undo1", "Undo", nullptr);
-    Redo1 = AddMenuItem(edit, "Redo1", "Redo", nullptr);
+    Undo1 = AddMenuItem(edit, "Undo1", "Undo", &TfrmMain::Undo1Click);
+    Redo1 = AddMenuItem(edit, "Redo1", "Redo", &TfrmMain::Redo1Click);
     edit->addSeparator();
-    Cut1 = AddMenuItem(edit, "Cut1", "Cut", nullptr);
-    Copy1 = AddMenuItem(edit, "Copy1", "Copy", nullptr);
-    Paste1 = AddMenuItem(edit, "Paste1", "Paste", nullptr);
-    Delete1 = AddMenuItem(edit, "Delete1", "Delete", nullptr);
-    SelectAll1 = AddMenuItem(edit, "SelectAll1", "Select All", nullptr);
+    Cut1 = AddMenuItem(edit, "Cut1", "Cut", &TfrmMain::Cut1Click);
+    Copy1 = AddMenuItem(edit, "Copy1", "Copy", &TfrmMain::Copy1Click);
+    Paste1 = AddMenuItem(edit, "Paste1", "Paste", &TfrmMain::Paste1Click);
+    Delete1 = AddMenuItem(edit, "Delete1", "Delete", &TfrmMain::Delete1Click);
+    SelectAll1 = AddMenuItem(edit, "SelectAll1", "Select All", &TfrmMain::SelectAll1Click);
 
     QMenu* publish = MainMenu1->addMenu("Publish");
     publish->setObjectName("Publish1");

@@ -73,6 +73,13 @@ std::optional<std::string> AlignArg(TTextAlign AAlign) {
 
 std::string TableArg(int ARows, int ACols) { return IntToStr(ARows) + "," + IntToStr(ACols); }
 
+std::string TopicLinkArg(const std::string& ATopicID, const std::string& ATitle) {
+    TJson link = TJson::object();
+    link["href"] = "doc:" + ATopicID;
+    link["text"] = ATitle;
+    return JsonWrite(link);
+}
+
 std::string FilePathToFileUrl(const std::string& APath) {
     bool trailing = !APath.empty() && (APath.back() == '/' || APath.back() == '\\');
     std::string path = ReplaceText(ExpandFileName(APath), "\\", "/");

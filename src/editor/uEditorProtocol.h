@@ -52,6 +52,8 @@ extern const char* const KeyboardHookScript;
 std::optional<std::string> AlignArg(TTextAlign AAlign);
 // "<rows>,<cols>".
 std::string TableArg(int ARows, int ACols);
+// The compact JSON object {"href":"doc:<id>","text":<title>} that "topicLink" carries.
+std::string TopicLinkArg(const std::string& ATopicID, const std::string& ATitle);
 
 // "file:///" + the absolute path with "/" separators and blanks as "%20"; nothing else encoded.
 // On a platform whose absolute paths already begin with "/", that slash is the third one, so

@@ -63,7 +63,7 @@ private slots:
             {"!New Project", "-", "!Open Project...", "-", "Save Project", "!Save Project As...", "-", "!Exit"},
             {"New Root Topic...", "New Child Topic...", "-", "Remove Topic", "-", ">Move", "Up", "Down",
              "Move Level Up", "<", "-", "Rename..."},
-            {"Undo", "Redo", "-", "Cut", "Copy", "Paste", "Delete", "Select All"},
+            {"!Undo", "!Redo", "-", "!Cut", "!Copy", "!Paste", "!Delete", "!Select All"},
             {"!WebHelp", "!CHM", "!PDF", "-", "!Open Output Folder"},
             {"Project Settings...", "Variables, Snippets, Conditions..."},
             {"!Visit Website", "-", "!About..."}};
@@ -107,7 +107,7 @@ private slots:
         QCOMPARE(w.spl1->widget(0), w.pnlLeft);
         QCOMPARE(w.spl1->widget(1), w.pnlRight);
         QVERIFY(w.tvToc->parentWidget() == w.pnlLeft && w.Edge->parentWidget() == w.pnlRight);
-        QVERIFY(w.pnlToolbar2->isHidden() && w.pcRight->isHidden() && w.Panel1->isHidden());
+        QVERIFY(w.pcRight->isHidden() && w.Panel1->isHidden());
     }
 
     void homepageLabel_underlineFollowsTheMouse_andClickOpensTheSite() {

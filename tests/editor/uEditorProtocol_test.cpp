@@ -27,6 +27,11 @@ TEST(EditorProtocol, JsQuoteEscapesInOrder) {
     EXPECT_EQ(SetBaseHrefScript("file:///a%20b/"), "svSetBaseHref(\"file:///a%20b/\");");
 }
 
+TEST(EditorProtocol, TopicLinkArgumentIsCompactJsonWithEscapedSlashAndNonAscii) {
+    EXPECT_EQ(TopicLinkArg("X", "Q&A/B"), R"({"href":"doc:X","text":"Q&A\/B"})");
+    EXPECT_EQ(TopicLinkArg("t1", "Caf\xC3\xA9 \"1\""), R"({"href":"doc:t1","text":"Caf\u00E9 \"1\""})");
+}
+
 TEST(EditorProtocol, AlignAndTableArguments) {
     EXPECT_EQ(AlignArg(TTextAlign::taLeft), "left");
     EXPECT_EQ(AlignArg(TTextAlign::taJustify), "justify");

@@ -160,6 +160,20 @@ private slots:
             QVERIFY2(raw.contains(QString::fromLatin1("\"%1\":").arg(QLatin1String(member))), member);
     }
 
+    // A report that repeats the last one is posted all the same: the host may have set the last
+    // one aside while it waited for its own change.
+    void cursorStyleIsPostedOnEveryCaretMoveEvenWhenUnchanged() {
+        QVERIFY(h().SetHtmlAndSettle("<p>one two</p>"));
+        QVERIFY(h().PlaceCaret("#sv-body p", true));
+        QVERIFY(h().WaitFor([&] { return h().Count(K::evStyle) > 0; }));
+        h().Pump(100);
+        for (int i = 0; i < 3; ++i) {
+            const size_t from = h().Events().size();
+            QVERIFY(h().PlaceCaret("#sv-body p", i % 2 == 0));
+            QVERIFY2(h().WaitFor([&] { return CountSince(from, K::evStyle) == 1; }), "no report for an unchanged style");
+        }
+    }
+
     void areaChangedFollowsTheCaret() {
         {
             TProgrammaticSection section(h().Bridge());

@@ -34,7 +34,7 @@
   var selectedImage = null;
   var inCommand = 0;
   var echoPending = false, echoTimer = 0;
-  var styleTimer = 0, lastStyleReport = '';
+  var styleTimer = 0;
   var tableBorder = { style: '', width: '', color: '' };
 
   function post(msg) {
@@ -597,9 +597,8 @@
       blockTag: block === area.el ? '' : block.tagName.toLowerCase(),
       lineHeight: lineHeightText(el, area.el, cs)
     };
-    var text = JSON.stringify(s);
-    if (text === lastStyleReport) return;
-    lastStyleReport = text;
+    // Posted on every move, even when it repeats the last report: the host may have set aside
+    // an earlier one while it waited for its own change to arrive.
     post(s);
   }
 
