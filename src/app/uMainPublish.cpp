@@ -66,7 +66,9 @@ void TfrmMain::btnExportPdfClick() {
     const std::string folder = EnsureDir(PdfOutputFolder(*FProject));
     TPdfExportOptions options;
     options.FOpenFile = [this](const std::string& AFileName) { FPrompts.ShellOpen(AFileName); };
-    ExportPdf(*FProject, folder, options);
+    const TPdfExportResult result = ExportPdf(*FProject, folder, options);
+    for (const std::string& note : result.FNotes)
+        FPrompts.ShowInfo(AppTitle, note);
     const std::string manual = CombinePath(folder, "manual.html");
     ShowStatus("Manual HTML exported: " + manual);
     FPrompts.ShellOpen(manual);

@@ -1,6 +1,7 @@
 // pagewell-cli publish pdf PROJECT: writes build/pdf under the project root as the desktop PDF
-// command does (manual.html, style.css, assets, then manual.pdf from the PDF printer, without
-// opening anything) and prints the path of manual.pdf.
+// command does (manual.html, style.css, assets, then manual.pdf from the PDF printer with its
+// bookmarks, without opening anything) and prints the path of manual.pdf; notes for the user
+// (bookmarks whose heading was not found) go to stderr.
 #include "cliCommands.h"
 
 #include "uExportPdf.h"
@@ -18,8 +19,10 @@ int RunPublishPdf(const TCliArgs& AArgs) {
         TProjectSettings settings;
         OpenProjectForPublishing(path, project, settings);
         const std::string out = ExpandFileName(EnsureDir(PdfOutputFolder(project)));
-        ExportPdf(project, out);
-        std::cout << CombinePath(out, "manual.pdf") << '\n';
+        const TPdfExportResult result = ExportPdf(project, out);
+        for (const std::string& note : result.FNotes)
+            std::cerr << "Note: " << note << '\n';
+        std::cout << result.FPdfFile << '\n';
         return kExitOk;
     } catch (const std::exception& e) {
         return CliFail(e.what(), kExitFailed);

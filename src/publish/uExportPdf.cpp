@@ -1,6 +1,7 @@
 #include "uExportPdf.h"
 
 #include "uHtmlUtils.h"
+#include "uPdfOutline.h"
 #include "uProjectSettings.h"
 #include "uPublishCommon.h"
 #include "uTokenExpansion.h"
@@ -158,7 +159,8 @@ void CopyAssetFiles(const std::string& ASourceFolder, const std::string& ATarget
     }
 }
 
-void ExportPdf(const TDocProject& AProject, const std::string& AOutputFolder, const TPdfExportOptions& AOptions) {
+TPdfExportResult ExportPdf(const TDocProject& AProject, const std::string& AOutputFolder,
+                           const TPdfExportOptions& AOptions) {
     EnsureDir(AOutputFolder);
     const std::string htmlFile = CombinePath(AOutputFolder, "manual.html");
     const std::string pdfFile = CombinePath(AOutputFolder, "manual.pdf");
@@ -173,6 +175,10 @@ void ExportPdf(const TDocProject& AProject, const std::string& AOutputFolder, co
 
     PrintHtmlToPdf(htmlFile, pdfFile, AOptions.FPrinterSearch);
     WaitForFile(pdfFile, PdfWaitTimeoutMs);
+    TPdfExportResult result{pdfFile, {}};
+    if (const std::string note = UnresolvedBookmarksNote(AddManualOutline(AProject, pdfFile).FUnresolved); !note.empty())
+        result.FNotes.push_back(note);
     if (AOptions.FOpenFile)
         AOptions.FOpenFile(pdfFile);
+    return result;
 }

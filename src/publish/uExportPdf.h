@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 struct TPdfExportOptions {
     // Where the printer is looked for.
@@ -24,11 +25,16 @@ struct TPdfExportOptions {
 // <RootPath>/build/pdf, the folder the Publish > PDF command writes into.
 std::string PdfOutputFolder(const TDocProject& AProject);
 
+struct TPdfExportResult {
+    std::string FPdfFile;             // full path of manual.pdf
+    std::vector<std::string> FNotes;  // messages for the user (bookmarks whose heading was not found)
+};
+
 // Creates the output folder, deletes manual.html and manual.pdf there (ignoring failures),
-// writes manual.html, style.css and the assets copy, prints, waits PdfWaitTimeoutMs for the PDF
-// and opens it through AOptions.FOpenFile.
-void ExportPdf(const TDocProject& AProject, const std::string& AOutputFolder,
-               const TPdfExportOptions& AOptions = {});
+// writes manual.html, style.css and the assets copy, prints, waits PdfWaitTimeoutMs for the PDF,
+// adds the bookmarks and metadata (uPdfOutline) and opens it through AOptions.FOpenFile.
+TPdfExportResult ExportPdf(const TDocProject& AProject, const std::string& AOutputFolder,
+                           const TPdfExportOptions& AOptions = {});
 
 // The manual document: CR LF lines, the last one ended too; root topics at depth 0, excluded
 // topics left out with their whole subtree, sections never nested.

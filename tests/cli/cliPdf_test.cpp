@@ -1,9 +1,11 @@
-// pagewell-cli publish pdf as a user runs it: the built binary, its pagewell-pdf beside it.
+// pagewell-cli publish pdf as a user runs it: the built binary, its pagewell-pdf beside it; the
+// bookmarks read back with qpdf.
 #include "publish/WebHelpFixture.h"
 
 #include "uProcess.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
 
@@ -50,6 +52,19 @@ TEST(CliPdf, publishPdfWritesTheManualAndPrintsThePdfPath) {
     EXPECT_EQ(GetFile(CombinePath(out, "manual.pdf")).substr(0, 5), "%PDF-");
     EXPECT_TRUE(FileExists(CombinePath(out, "manual.html")));
     EXPECT_TRUE(FileExists(CombinePath(out, "assets/images/pic.png")));
+    EXPECT_EQ(run.Err.find("Note:"), std::string::npos) << run.Err;  // every heading found
+
+    // The bookmarks mirror the contents, with the headings as the reader sees them.
+    const TPdfRun outline = RunProgram("qpdf", {"--json", "--json-key=outlines", CombinePath(out, "manual.pdf")}, dir);
+    ASSERT_EQ(outline.ExitCode, 0) << outline.Err;
+    const nlohmann::json json = nlohmann::json::parse(outline.Out);
+    std::vector<std::string> titles;
+    for (const nlohmann::json& item : json["outlines"]) {
+        titles.push_back(item["title"]);
+        for (const nlohmann::json& kid : item["kids"])
+            titles.push_back("  " + kid["title"].get<std::string>());
+    }
+    EXPECT_EQ(titles, (std::vector<std::string>{"A head", "Default header", "  Default header", "A<B"}));
 }
 
 TEST(CliPdf, failuresAndUsage) {

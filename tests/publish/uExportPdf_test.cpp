@@ -1,6 +1,8 @@
 // The PDF publisher: the manual document and style sheet byte for byte, the assets copy, and
-// the PDF printed by the real pagewell-pdf, read back with poppler's pdftotext and pdfimages.
+// the PDF printed by the real pagewell-pdf, read back with poppler's pdftotext, pdfimages and
+// pdfinfo and with qpdf (bookmarks, document information).
 #include "uExportPdf.h"
+#include "uPdfOutline.h"
 #include "uProcess.h"
 #include "uSettingsCss.h"
 
@@ -8,8 +10,13 @@
 #include "common/TestHelpers.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <tuple>
 #include <sys/stat.h>
 
 using webhelp_fixture::AddFixedTopic;
@@ -122,6 +129,43 @@ TPdfExportOptions RealPrinter(std::vector<std::string>* AOpened = nullptr) {
 }
 
 bool HaveBundledPrinter() { return IsExecutableFile(std::string(PAGEWELL_APP_DIR) + "/" + BundledPdfPrinterName); }
+
+struct TOutlineEntry {
+    std::string FTitle;
+    int FDepth;
+    int FPage;  // from 1
+    bool FOpen;
+    size_t FKids;
+};
+
+// The outline as qpdf reads it back, flattened in reading order.
+std::vector<TOutlineEntry> ReadOutline(const std::string& APdf, const TTempDir& ATmp) {
+    const std::string json = RunAndCapture({Tool("qpdf"), "--json", "--json-key=outlines", APdf}, ATmp / "outline.json");
+    std::vector<TOutlineEntry> entries;
+    std::function<void(const nlohmann::json&, int)> walk = [&](const nlohmann::json& AItems, int ADepth) {
+        for (const nlohmann::json& item : AItems) {
+            entries.push_back({item.value("title", ""), ADepth, item.value("destpageposfrom1", 0),
+                               item.value("open", false), item["kids"].size()});
+            walk(item["kids"], ADepth + 1);
+        }
+    };
+    walk(nlohmann::json::parse(json)["outlines"], 0);
+    return entries;
+}
+
+std::string PdfInfoField(const std::string& APdf, const std::string& AField, const TTempDir& ATmp) {
+    const std::string info = RunAndCapture({Tool("pdfinfo"), APdf}, ATmp / "info.txt");
+    const size_t at = info.find(AField + ":");
+    if (at == std::string::npos)
+        return "<missing>";
+    const size_t start = info.find_first_not_of(' ', at + AField.size() + 1);
+    return info.substr(start, info.find('\n', start) - start);
+}
+
+std::string PageText(const std::string& APdf, int APage, const TTempDir& ATmp) {
+    const std::string n = IntToStr(APage);
+    return RunAndCapture({Tool("pdftotext"), "-f", n, "-l", n, APdf, "-"}, ATmp / "page.txt");
+}
 
 }  // namespace
 
@@ -272,6 +316,14 @@ TEST(ExportPdf, realPrinterWritesReadablePdfAndReplacesBothFilesOnTheNextRun) {
         EXPECT_EQ(text.find(absent), std::string::npos) << absent;
     const std::string images = RunAndCapture({pdfimages, "-list", pdf}, tmp / "images.txt");
     EXPECT_NE(images.find(" 1800  1200 "), std::string::npos) << images;
+    // Bookmarks keep nesting where the headings stop at h6; excluded topics have none.
+    std::vector<std::pair<std::string, int>> outline;
+    for (const TOutlineEntry& e : ReadOutline(pdf, tmp))
+        outline.emplace_back(e.FTitle, e.FDepth);
+    std::vector<std::pair<std::string, int>> expected = {{"Start here", 0}, {"Beta", 1}, {"Cats & Dogs!", 1}, {"Delta", 0}};
+    for (int level = 1; level <= 7; ++level)
+        expected.emplace_back("Level " + IntToStr(level), level);
+    EXPECT_EQ(outline, expected);
 
     // Second run after the project changed: both files are new.
     PutFile(CombinePath(ProjectRoot(tmp), "topics/" + kD + ".html"), "<p>Second edition</p>");
@@ -280,4 +332,126 @@ TEST(ExportPdf, realPrinterWritesReadablePdfAndReplacesBothFilesOnTheNextRun) {
     const std::string text2 = RunAndCapture({pdftotext, pdf, "-"}, tmp / "text2.txt");
     EXPECT_NE(text2.find("Second edition"), std::string::npos);
     EXPECT_EQ(text2.find("Delta body"), std::string::npos);
+}
+
+// ---- bookmarks and document information ------------------------------------------------------
+
+namespace {
+
+const std::string kOne(32, 'A'), kOneOverview(32, 'B'), kInstall(32, 'C'), kLong(32, 'D');
+const std::string kTwo(32, 'E'), kTwoOverview(32, 'F'), kHidden(32, 'a'), kTips(32, 'b');
+const std::string kTipsTitle = "Tips & <Tricks> \xD0\xA1\xD0\xBE\xD0\xB2\xD0\xB5\xD1\x82\xD1\x8B";  // Советы
+
+// Chapter One (Overview (Installing), Long story), Chapter Two (Overview, Hidden heading), Tips.
+// Long story runs over several pages; Hidden heading's own style sheet hides its heading.
+void WriteBookmarkProject(const std::string& ARoot, TDocProject& AProject) {
+    AProject.Clear();
+    AProject.SetRootPath(IncludeTrailingPathDelimiter(ARoot));
+    AProject.SetTitle("Field Guide \xE2\x80\x94 \xD0\xA0\xD1\x83\xD0\xBA\xD0\xBE\xD0\xB2\xD0\xBE\xD0\xB4\xD1\x81\xD1\x82\xD0\xB2\xD0\xBE");
+    AddFixedTopic(AProject, kOne, "Chapter One");
+    AddFixedTopic(AProject, kOneOverview, "Overview", kOne);
+    AddFixedTopic(AProject, kInstall, "Installing", kOneOverview);
+    AddFixedTopic(AProject, kLong, "Long story", kOne);
+    AddFixedTopic(AProject, kTwo, "Chapter Two");
+    AddFixedTopic(AProject, kTwoOverview, "Overview", kTwo);
+    AddFixedTopic(AProject, kHidden, "Hidden heading", kTwo);
+    AddFixedTopic(AProject, kTips, kTipsTitle);
+    SaveProjectFolder(AProject);
+    PutFile(CombinePath(ARoot, "topics/" + kOne + ".html"), "<p>This chapter starts with an Overview.</p>");
+    std::string story;
+    for (int i = 0; i < 120; ++i)
+        story += "<p>Paragraph " + IntToStr(i) + " of a story long enough to need several pages.</p>";
+    PutFile(CombinePath(ARoot, "topics/" + kLong + ".html"), story);
+    PutFile(CombinePath(ARoot, "topics/" + kHidden + ".html"),
+            "<style>#" + kHidden + " h2 { display: none }</style><p>Text under a heading nobody sees.</p>");
+}
+
+}  // namespace
+
+TEST(ExportPdf, browserPrintGetsBookmarksOnTheHeadingPagesAndDocumentInformation) {
+    if (!HaveBundledPrinter())
+        GTEST_SKIP() << "pagewell-pdf is not built (no Qt WebEngine)";
+    ASSERT_FALSE(Tool("qpdf").empty() || Tool("pdfinfo").empty()) << "qpdf or poppler-utils missing (scripts/install-deps)";
+    TTempDir tmp;
+    TDocProject project;
+    WriteBookmarkProject(ProjectRoot(tmp), project);
+    // A browser on PATH that hands its print to our own printer: the step after printing is the
+    // one every printer gets.
+    const std::string bin = tmp / "browser";
+    PutFile(CombinePath(bin, "chromium"),
+            "#!/bin/sh\nfor a in \"$@\"; do case \"$a\" in --print-to-pdf=*) out=\"$a\";; esac; doc=\"$a\"; done\n"
+            "exec '" + std::string(PAGEWELL_APP_DIR) + "/pagewell-pdf' \"$out\" \"$doc\"\n");
+    ::chmod(CombinePath(bin, "chromium").c_str(), 0755);
+    TPdfExportOptions options;
+    options.FPrinterSearch = {bin, tmp / "no app folder"};
+    const std::string out = PdfOutputFolder(project);
+    const std::string manualBefore = BuildManualHtml(project);
+
+    const TPdfExportResult result = ExportPdf(project, out, options);
+
+    const std::string pdf = CombinePath(out, "manual.pdf");
+    EXPECT_EQ(result.FPdfFile, pdf);
+    EXPECT_EQ(result.FNotes, std::vector<std::string>{UnresolvedBookmarksNote(1)});
+    EXPECT_EQ(GetFile(CombinePath(out, "manual.html")), manualBefore);
+    const std::vector<TOutlineEntry> outline = ReadOutline(pdf, tmp);
+    const std::vector<std::tuple<std::string, int, bool, size_t>> expected = {
+        {"Chapter One", 0, true, 2}, {"Overview", 1, false, 1}, {"Installing", 2, false, 0},
+        {"Long story", 1, false, 0}, {"Chapter Two", 0, true, 2}, {"Overview", 1, false, 0},
+        {"Hidden heading", 1, false, 0}, {kTipsTitle, 0, false, 0}};
+    ASSERT_EQ(outline.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const auto& [title, depth, open, kids] = expected[i];
+        EXPECT_EQ(outline[i].FTitle, title) << i;
+        EXPECT_EQ(outline[i].FDepth, depth) << title;
+        EXPECT_EQ(outline[i].FKids, kids) << title;
+        if (kids > 0) {
+            EXPECT_EQ(outline[i].FOpen, open) << title;
+        }
+    }
+    // Every found heading is on its bookmark's page; the hidden one points at the page before.
+    for (size_t i : {0, 1, 2, 3, 4, 5, 7}) {
+        const std::string page = PageText(pdf, outline[i].FPage, tmp);
+        EXPECT_NE(page.find(i == 7 ? "Tips & <Tricks>" : outline[i].FTitle.c_str()), std::string::npos)
+            << outline[i].FTitle << " not on page " << outline[i].FPage << ":\n" << page;
+    }
+    EXPECT_EQ(outline[6].FPage, outline[5].FPage);
+    EXPECT_GT(outline[4].FPage, outline[3].FPage + 1) << "the long story should take several pages";
+    EXPECT_GT(outline[5].FPage, outline[1].FPage) << "the second Overview resolved to the first";
+    EXPECT_EQ(PdfInfoField(pdf, "Title", tmp), project.Title());
+    EXPECT_EQ(PdfInfoField(pdf, "Creator", tmp), std::string("Pagewell ") + PAGEWELL_VERSION);
+    EXPECT_EQ(PdfInfoField(pdf, "Producer", tmp), std::string("Pagewell ") + PAGEWELL_VERSION);
+    const nlohmann::json objects = nlohmann::json::parse(
+        RunAndCapture({Tool("qpdf"), "--json", "--json-key=qpdf", pdf}, tmp / "objects.json"))["qpdf"][1];
+    const std::string catalog = "obj:" + objects["trailer"]["value"]["/Root"].get<std::string>();
+    EXPECT_EQ(objects[catalog]["value"]["/PageMode"], "/UseOutlines");
+}
+
+TEST(ExportPdf, bookmarkStepFailureNamesTheStepAndLeavesThePrintedFileAlone) {
+    TTempDir tmp;
+    TDocProject project;
+    WriteBookmarkProject(ProjectRoot(tmp), project);
+    const std::string app = tmp / "app";
+    PutFile(CombinePath(app, "pagewell-pdf"),
+            "#!/bin/sh\nprintf '%%PDF-1.4 cut short' > \"${1#--print-to-pdf=}\"\n");
+    ::chmod(CombinePath(app, "pagewell-pdf").c_str(), 0755);
+    TPdfExportOptions options;
+    options.FPrinterSearch = {"", app};
+    bool opened = false;
+    options.FOpenFile = [&](const std::string&) { opened = true; };
+    const std::string out = PdfOutputFolder(project);
+    const std::string pdf = CombinePath(out, "manual.pdf");
+
+    try {
+        ExportPdf(project, out, options);
+        FAIL() << "no error";
+    } catch (const EAppError& e) {
+        EXPECT_TRUE(StartsWith(e.what(), "Adding bookmarks and metadata to " + pdf + " failed: ")) << e.what();
+    }
+    EXPECT_EQ(GetFile(pdf), "%PDF-1.4 cut short");
+    EXPECT_FALSE(opened);
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(out))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"manual.html", "manual.pdf", "style.css"}));
 }
