@@ -134,7 +134,7 @@ TFormattingToolbar::TFormattingToolbar(QWidget* APanel, QWidget* APanel2, QObjec
     cbTextColor->setFixedSize(112, BoxHeight);
     Add(cbTextColor, box);
     Add(VirtualImage3 = NewIcon("VirtualImage3", "Text Heading", int(K::Heading)), icon);
-    Add(cmbHeading = NewBox("cmbHeading", "Text Heading", 104, false), box);
+    Add(cmbHeading = NewBox("cmbHeading", "Text Heading", 118, false), box);
     cmbHeading->setToolTip("Text Heading");
     Add(VirtualImage5 = NewIcon("VirtualImage5", "Font Name", int(K::FontName)), icon);
     Add(cmbTextFont = NewBox("cmbTextFont", "Font Name", 140, false), box);

@@ -196,7 +196,7 @@ private slots:
         w.SelectTopicNode(start.ID());
         w.MarkProjectDirty();
         w.ShowStatus("New project created (not saved)");
-        w.resize(1100, 680);
+        w.resize(1300, 700);  // wide enough for the formatting toolbar in one row
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         // With the editor page, the picture shows the selected topic in it.
