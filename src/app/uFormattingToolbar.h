@@ -85,11 +85,11 @@ public:
     QFrame* Bevel3 = nullptr;
     QToolButton* btnLink = nullptr;
     QToolButton* btnTopicLink = nullptr;
-    QToolButton* btnImage = nullptr;         // bound by the import commands
-    QToolButton* btnReplaceImage = nullptr;  // bound by the import commands
+    QToolButton* btnImage = nullptr;         // Add Image (uImportCommands)
+    QToolButton* btnReplaceImage = nullptr;  // Replace Image (uImportCommands)
     QToolButton* btnInsertTable = nullptr;
     QToolButton* btnTableDropdownMenu = nullptr;
-    QToolButton* btnImportHTML = nullptr;    // bound by the import commands
+    QToolButton* btnImportHTML = nullptr;    // Add HTML (uImportCommands)
     QFrame* Bevel4 = nullptr;
     QLabel* VirtualImage1 = nullptr;
     QComboBox* cmbLineSpacing = nullptr;

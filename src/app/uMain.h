@@ -13,6 +13,7 @@
 //   uMainEditing.cpp   the editor bridge and the topic editing state (topic switch, waits)
 //   uMainHeader.cpp    the topic header band and the settings pushed into the editor page
 //   uMainToolbar.cpp   the formatting toolbar's handlers, the Edit menu, Create Topic Link
+//   uImportCommands.cpp  Add Image, Replace Image and Add HTML (the TImportCommands unit)
 // and, until its own unit lands, a placeholder body for what a later unit provides:
 //   uMainSeams.cpp        the project settings dialog
 // A menu item or button whose command is not built yet is bound to no handler and stays
@@ -188,6 +189,11 @@ public:
     void Paste1Click();
     void Delete1Click();
     void SelectAll1Click();
+
+    // ---- bringing outside files into the topic (uImportCommands.cpp) -----------------------
+    void btnImageClick();         // Add Image
+    void btnReplaceImageClick();  // Replace Image
+    void btnImportHTMLClick();    // Add HTML
 
     // ---- commands of later units (uMainSeams.cpp) ------------------------------------------
     // Shows the project settings dialog on FSettings; true when confirmed. False while the

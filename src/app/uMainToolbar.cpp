@@ -47,10 +47,9 @@ void TfrmMain::BindToolbar() {
     BindButton(t.btnTopicLink, &TfrmMain::btnTopicLinkClick, true);
     BindButton(t.btnInsertTable, &TfrmMain::btnInsertTableClick, true);
     BindButton(t.btnTableDropdownMenu, &TfrmMain::btnTableDropdownMenuClick, true);
-    // The picture and HTML import commands bind these three when they land.
-    BindButton(t.btnImage, nullptr, false);
-    BindButton(t.btnReplaceImage, nullptr, false);
-    BindButton(t.btnImportHTML, nullptr, false);
+    BindButton(t.btnImage, &TfrmMain::btnImageClick, true);
+    BindButton(t.btnReplaceImage, &TfrmMain::btnReplaceImageClick, true);
+    BindButton(t.btnImportHTML, &TfrmMain::btnImportHTMLClick, true);
     connect(&t, &TFormattingToolbar::tableMenuItemChosen, this,
             [this](int ATag) { RunGuarded(FPrompts, [&] { TableDropdownMenuItemClick(ATag); }); });
     connect(t.cmbHeading, &QComboBox::activated, this, [this] { Guarded(&TfrmMain::cmbHeadingChange); });
