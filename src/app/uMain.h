@@ -195,6 +195,14 @@ public:
     void btnReplaceImageClick();  // Replace Image
     void btnImportHTMLClick();    // Add HTML
 
+    // ---- reusable content (uMainReusable.cpp) ----------------------------------------------
+    // Edits the project's variables, snippets and conditions in their dialog; an insert button
+    // saves them and inserts its token at the editor's caret.
+    void btnVariablesConditionsSnippetsClick();
+    // Sends AToken to the page as HTML at the caret and gives the editor the focus back; nothing
+    // when the token is empty or the page is not ready.
+    void InsertTokenIntoEditor(const std::string& AToken);
+
     // ---- commands of later units (uMainSeams.cpp) ------------------------------------------
     // Shows the project settings dialog on FSettings; true when confirmed. False while the
     // dialog is not built (its menu item and button stay disabled).

@@ -89,7 +89,8 @@ void TfrmMain::BuildMainMenu() {
     tools->setObjectName("Tools1");
     ProjectSettings1 = AddMenuItem(tools, "ProjectSettings1", "Project Settings...", nullptr);
     VariablesSnippetsConditions1 =
-        AddMenuItem(tools, "VariablesSnippetsConditions1", "Variables, Snippets, Conditions...", nullptr);
+        AddMenuItem(tools, "VariablesSnippetsConditions1", "Variables, Snippets, Conditions...",
+                    &TfrmMain::btnVariablesConditionsSnippetsClick);
 
     QMenu* help = MainMenu1->addMenu("Help");
     help->setObjectName("Help1");
@@ -107,7 +108,7 @@ void TfrmMain::BindLeftButtons() {
     BindButton(btnNewRootTopic, nullptr, false);
     BindButton(btnNewSubTopic, nullptr, false);
     BindButton(btnDeleteTopic, nullptr, false);
-    BindButton(btnVariablesConditionsSnippets, nullptr, false);
+    BindButton(btnVariablesConditionsSnippets, &TfrmMain::btnVariablesConditionsSnippetsClick, true);
     BindButton(btnExportWeb, &TfrmMain::btnExportWebClick, true);
     BindButton(btnExportCHM, &TfrmMain::btnExportChmClick, true);
     BindButton(btnExportPDF, &TfrmMain::btnExportPdfClick, true);
