@@ -3,6 +3,7 @@
 #include "uHtmlUtils.h"
 #include "uJson.h"
 #include "uPublishCommon.h"
+#include "uSearchIndex.h"
 #include "uSettingsCss.h"
 #include "uTokenExpansion.h"
 #include "uTopicHeaders.h"
@@ -53,6 +54,14 @@ TJson TocNodes(const TDocProject& AProject, const std::vector<std::string>& AIDs
         nodes.push_back(std::move(node));
     }
     return nodes;
+}
+
+// The ids of the contents, depth-first, each once: the order in which the viewer numbers topics.
+void TocOrder(const TJson& ANodes, std::vector<std::string>& AOut) {
+    for (const TJson& node : ANodes) {
+        AOut.push_back(node["id"].get<std::string>());
+        TocOrder(node["children"], AOut);
+    }
 }
 
 std::string JoinWithSpaces(const std::vector<std::string>& AItems) {
@@ -136,6 +145,13 @@ std::string ResolveWebHelpTopicLink(const std::string& AID) {
     return topic && !topic->ExcludeWeb() ? TopicPageFileName(AID) : std::string();
 }
 
+std::vector<std::string> WebHelpTocOrder(const TDocProject& AProject) {
+    std::unordered_set<std::string> visited;
+    std::vector<std::string> order;
+    TocOrder(TocNodes(AProject, AProject.RootTopicIDs(), visited), order);
+    return order;
+}
+
 void WriteWebHelpToc(const TDocProject& AProject, const std::string& AOutputRoot) {
     std::unordered_set<std::string> visited;
     TJson toc = TJson::object();
@@ -143,7 +159,9 @@ void WriteWebHelpToc(const TDocProject& AProject, const std::string& AOutputRoot
     WriteJsonWithScript(AOutputRoot, "toc", "__SV_TOC", toc);
 }
 
-void WriteWebHelpSearchIndex(const TDocProject& AProject, const std::string& AOutputRoot, TTokenExpander* AExpander) {
+void WriteWebHelpSearchIndex(const TDocProject& AProject, const std::string& AOutputRoot, TTokenExpander* AExpander,
+                             const TSearchIndexOptions& AIndexOptions) {
+    TSearchIndexBuilder prebuilt(WebHelpTocOrder(AProject), AIndexOptions);
     std::unique_ptr<TTokenExpander> own;
     if (!AExpander) {
         own = std::make_unique<TTokenExpander>(AProject);
@@ -159,11 +177,14 @@ void WriteWebHelpSearchIndex(const TDocProject& AProject, const std::string& AOu
         entry["file"] = TopicPageRef(topic.ID());
         entry["text"] = HtmlToPlainText(AExpander->Expand(ReadTopicHtmlPath(topic)));
         entry["keywords"] = JoinWithSpaces(topic.Keywords());
+        prebuilt.Add(topic.ID(), topic.Title(), TopicPageRef(topic.ID()), entry["text"].get<std::string>(),
+                     entry["keywords"].get<std::string>());
         topics.push_back(std::move(entry));
     }
     TJson index = TJson::object();
     index["topics"] = std::move(topics);
     WriteJsonWithScript(AOutputRoot, "search", "__SV_SEARCH", index);
+    prebuilt.Write(AOutputRoot);
 }
 
 void ExportWebHelp(const TDocProject& AProject, const std::string& AOutputRoot) {

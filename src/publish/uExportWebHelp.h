@@ -11,6 +11,7 @@
 
 #include "uDocModel.h"
 #include "uProjectSettings.h"
+#include "uSearchIndex.h"
 
 #include <string>
 
@@ -38,9 +39,12 @@ std::string ResolveWebHelpTopicLink(const std::string& AID);
 void WriteWebHelpToc(const TDocProject& AProject, const std::string& AOutputRoot);
 // search.json ({"topics":[...]}: id, title, file, text, keywords for every topic not excluded,
 // in dictionary order; text is the HtmlPath file expanded and reduced to plain text), then
-// search.js. AExpander, when given, is the expansion context of the running export.
+// search.js; then the prebuilt index the viewer loads in pieces (search/, start.js). AExpander,
+// when given, is the expansion context of the running export.
 void WriteWebHelpSearchIndex(const TDocProject& AProject, const std::string& AOutputRoot,
-                             TTokenExpander* AExpander = nullptr);
+                             TTokenExpander* AExpander = nullptr, const TSearchIndexOptions& AIndexOptions = {});
+// The ids of the table of contents, depth-first, each once.
+std::vector<std::string> WebHelpTocOrder(const TDocProject& AProject);
 
 // Pages, assets, style.css, table of contents and search index into AOutputRoot, with the
 // settings loaded afresh from the project's settings file.

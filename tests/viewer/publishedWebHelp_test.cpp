@@ -32,6 +32,8 @@ private:
                    ";s.dispatchEvent(new Event('input'));})()");
     }
     QStringList Results(TViewerHarness& AViewer) {
+        if (!AViewer.WaitFor("!document.getElementById('sv-results').hasAttribute('aria-busy')"))
+            return {"(still searching)"};
         return AViewer.Js("Array.from(document.querySelectorAll('.sv-result')).map(function(a){return a.dataset.id;})")
             .toStringList();
     }

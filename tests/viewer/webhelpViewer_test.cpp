@@ -109,12 +109,17 @@ private slots:
         TViewerHarness v;
         QVERIFY(v.Load(FIndex));
         QCOMPARE(v.Js("document.querySelectorAll('#sv-toc > li').length").toInt(), 3);
-        QCOMPARE(v.Js("document.querySelectorAll('#sv-toc li').length").toInt(), 5);
+        // Closed branches are made when they open.
+        QCOMPARE(v.Js("document.querySelectorAll('#sv-toc li').length").toInt(), 3);
+        QCOMPARE(v.Js("document.querySelector('li[data-id=\"" + Id('B') + "\"]').getAttribute('aria-expanded')").toString(),
+                 QString("false"));
         QCOMPARE(v.Js("document.getElementById('sv-brand').textContent").toString(), QString("Fixture Help"));
         QVERIFY(FrameShows(v, "Welcome text."));
         QCOMPARE(CurrentTocId(v), Id('A'));
         // Children start folded away.
-        QCOMPARE(v.Js("document.querySelector('li[data-id=\"" + Id('C') + "\"]').offsetParent === null").toBool(), true);
+        QCOMPARE(v.Js("(function(){var li=document.querySelector('li[data-id=\"" + Id('C') + "\"]');"
+                      "return !li || li.offsetParent === null;})()").toBool(),
+                 true);
         // The placeholders reached the style sheet of the contents.
         QCOMPARE(v.Js("getComputedStyle(document.getElementById('sv-side')).fontSize").toString(), QString("15px"));
         QCOMPARE(v.Js("getComputedStyle(document.getElementById('sv-side')).color").toString(), QString("rgb(18, 52, 86)"));
@@ -130,6 +135,7 @@ private slots:
         QCOMPARE(v.Js("document.title").toString(), QString("Installation guide - Fixture Help"));
         // Selecting a parent opens it.
         QVERIFY(v.WaitFor("document.querySelector('li[data-id=\"" + Id('C') + "\"]').offsetParent !== null"));
+        QCOMPARE(v.Js("document.querySelectorAll('#sv-toc li').length").toInt(), 5);
     }
 
     void addressWithTopic_opensItRevealedAndHistoryWorks() {
@@ -221,7 +227,9 @@ private slots:
         }
         TViewerHarness* v = FSearchViewer.get();
         const QString q = QString::fromUtf8(QJsonDocument(QJsonArray{query}).toJson(QJsonDocument::Compact));
+        QCOMPARE(v->JsAwait("__SV_VIEWER.search(" + q + "[0])").toStringList(), expected);
         v->Js("(function(){var s=document.getElementById('sv-search');s.value=" + q + "[0];s.dispatchEvent(new Event('input'));})()");
+        QVERIFY(v->WaitFor("!document.getElementById('sv-results').hasAttribute('aria-busy')"));
         QStringList shown = v->Js("Array.from(document.querySelectorAll('.sv-result')).map(function(a){return a.dataset.id;})").toStringList();
         QCOMPARE(shown, expected);
         QCOMPARE(v->Js("document.getElementById('sv-toc').hidden").toBool(), !QStringList(words(query)).isEmpty());
@@ -231,6 +239,7 @@ private slots:
         TViewerHarness v;
         QVERIFY(v.Load(FIndex));
         v.Js("(function(){var s=document.getElementById('sv-search');s.value='wizard';s.dispatchEvent(new Event('input'));})()");
+        QVERIFY(v.WaitFor("document.querySelector('.sv-result') && !document.querySelector('.sv-result[data-pending]')"));
         QCOMPARE(v.Js("document.querySelector('.sv-result .sv-result-excerpt mark').textContent").toString(), QString("wizard"));
         QVERIFY(v.Js("document.querySelector('.sv-result .sv-result-excerpt').textContent").toString().contains("setup wizard"));
         QCOMPARE(v.Js("document.getElementById('sv-results-count').textContent").toString(), QString("1 topic found"));

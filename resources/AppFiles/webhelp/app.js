@@ -1,6 +1,8 @@
 /* WebHelp viewer: table of contents, topic pages and full-text search.
-   Reads window.__SV_TOC ({roots:[{id,title,file,children}]}) and window.__SV_SEARCH
-   ({topics:[{id,title,file,text,keywords}]}), both defined by scripts beside this file.
+   Reads window.__SV_TOC ({roots:[{id,title,file,children}]}) and window.__SV_START
+   ({searchOnly:[{id,title,file}],load:[names],later:{}}), defined by scripts beside this file.
+   Search uses the prebuilt index under search/ (index.js, then numbered pieces loaded on demand);
+   a site without it falls back to window.__SV_SEARCH from search.js.
    Works from file:// without a server and makes no network request. */
 (function () {
   "use strict";
@@ -9,8 +11,10 @@
   var EXCERPT_BEFORE = 60;
   var EXCERPT_LENGTH = 200;
 
+  var INCOMPLETE = "The search index is incomplete. Publish the help again.";
+
   var tocData = (window.__SV_TOC && window.__SV_TOC.roots) || [];
-  var searchData = (window.__SV_SEARCH && window.__SV_SEARCH.topics) || [];
+  var start = window.__SV_START || null;
 
   var el = {
     app: document.getElementById("sv-app"),
@@ -55,58 +59,88 @@
 
   // ---- table of contents -----------------------------------------------------------------
 
-  function buildToc() {
-    var frag = document.createDocumentFragment();
-    var seen = {};
-    function build(nodes, parentUl, parentLi, depth) {
-      for (var i = 0; i < nodes.length; i++) {
-        var n = nodes[i];
-        if (!n || typeof n.id !== "string" || seen[n.id]) continue;
-        seen[n.id] = true;
-        addTopic(n.id, n.title, n.file);
-        var li = document.createElement("li");
-        li.setAttribute("role", "treeitem");
-        li.setAttribute("tabindex", "-1");
-        li.setAttribute("aria-level", String(depth + 1));
-        li.dataset.id = n.id;
-        li.svParent = parentLi;
-        var row = document.createElement("div");
-        row.className = "sv-row";
-        row.style.paddingLeft = (4 + depth * 16) + "px";
-        var twisty = document.createElement("span");
-        twisty.className = "sv-twisty";
-        twisty.setAttribute("aria-hidden", "true");
-        var a = document.createElement("a");
-        a.href = "#" + encodeURIComponent(n.id);
-        a.tabIndex = -1;
-        a.textContent = n.title || "";
-        row.appendChild(twisty);
-        row.appendChild(a);
-        li.appendChild(row);
-        var kids = Array.isArray(n.children) ? n.children : [];
-        if (kids.length) {
-          var ul = document.createElement("ul");
-          ul.setAttribute("role", "group");
-          build(kids, ul, li, depth + 1);
-          if (ul.firstChild) {
-            li.appendChild(ul);
-            li.setAttribute("aria-expanded", "false");
-          }
-        }
-        if (!li.hasAttribute("aria-expanded")) li.className = "sv-leaf";
-        itemById[n.id] = li;
-        parentUl.appendChild(li);
-      }
+  // The contents as plain objects, walked once depth-first (which numbers the topics); the
+  // list items of a branch are made when it first opens.
+  var nodeById = {};
+
+  function readToc(nodes, parent, depth) {
+    var out = [];
+    for (var i = 0; i < nodes.length; i++) {
+      var n = nodes[i];
+      if (!n || typeof n.id !== "string" || !n.id || nodeById[n.id]) continue;
+      addTopic(n.id, n.title, n.file);
+      var node = { id: n.id, title: String(n.title || ""), parent: parent, depth: depth, kids: null };
+      nodeById[n.id] = node;
+      out.push(node);
+      node.kids = readToc(Array.isArray(n.children) ? n.children : [], node, depth + 1);
     }
-    build(tocData, frag, null, 0);
-    el.toc.appendChild(frag);
+    return out;
+  }
+
+  function makeItem(node) {
+    var li = document.createElement("li");
+    li.setAttribute("role", "treeitem");
+    li.setAttribute("tabindex", "-1");
+    li.setAttribute("aria-level", String(node.depth + 1));
+    li.dataset.id = node.id;
+    li.svParent = node.parent ? itemById[node.parent.id] : null;
+    li.svNode = node;
+    var row = document.createElement("div");
+    row.className = "sv-row";
+    row.style.paddingLeft = (4 + node.depth * 16) + "px";
+    var twisty = document.createElement("span");
+    twisty.className = "sv-twisty";
+    twisty.setAttribute("aria-hidden", "true");
+    var a = document.createElement("a");
+    a.href = "#" + encodeURIComponent(node.id);
+    a.tabIndex = -1;
+    a.textContent = node.title;
+    row.appendChild(twisty);
+    row.appendChild(a);
+    li.appendChild(row);
+    if (node.kids.length) li.setAttribute("aria-expanded", "false");
+    else li.className = "sv-leaf";
+    itemById[node.id] = li;
+    return li;
+  }
+
+  function appendItems(parentUl, nodes) {
+    var frag = document.createDocumentFragment();
+    for (var i = 0; i < nodes.length; i++) frag.appendChild(makeItem(nodes[i]));
+    parentUl.appendChild(frag);
+  }
+
+  // The branch of an item, made on first use.
+  function ensureBranch(li) {
+    if (li.svBranch || !li.svNode.kids.length) return;
+    var ul = document.createElement("ul");
+    ul.setAttribute("role", "group");
+    li.svBranch = ul;
+    appendItems(ul, li.svNode.kids);
+    li.appendChild(ul);
+  }
+
+  // The list item of a topic in the contents, making the branches above it (closed) if needed.
+  function ensureItem(id) {
+    var node = nodeById[id];
+    if (!node) return null;
+    if (!itemById[id]) ensureBranch(ensureItem(node.parent.id));
+    return itemById[id];
+  }
+
+  function buildToc() {
+    appendItems(el.toc, readToc(tocData, null, 0));
     var first = el.toc.querySelector("li");
     if (first) first.tabIndex = 0;
   }
 
   function isExpandable(li) { return li.hasAttribute("aria-expanded"); }
   function isExpanded(li) { return li.getAttribute("aria-expanded") === "true"; }
-  function setExpanded(li, on) { if (isExpandable(li)) li.setAttribute("aria-expanded", on ? "true" : "false"); }
+  function setExpanded(li, on) {
+    if (!isExpandable(li)) return;
+    if (on) ensureBranch(li);
+    li.setAttribute("aria-expanded", on ? "true" : "false");
+  }
 
   function visibleItems() {
     var out = [];
@@ -217,7 +251,7 @@
     var old = el.toc.querySelectorAll(".sv-current");
     for (var i = 0; i < old.length; i++) { old[i].classList.remove("sv-current"); old[i].parentNode.removeAttribute("aria-current"); }
     markCurrentResult(id);
-    var li = itemById[id];
+    var li = ensureItem(id);
     if (!li) return;
     revealItem(li);
     li.firstElementChild.classList.add("sv-current");
@@ -312,38 +346,9 @@
     return String(text || "").match(WORD_RE) || [];
   }
 
-  // Index: sorted vocabulary of folded words, each with the topics it occurs in and where.
+  // Hits of one term: Map of topic number -> {fields, exactFields, count}, where count sums the
+  // body counts of every word beginning with the term.
   var TITLE = 1, KEYWORD = 2, BODY = 4;
-  var index = null;
-
-  function buildIndex() {
-    var map = new Map();
-    function add(text, topicNo, field) {
-      var ws = words(text);
-      for (var i = 0; i < ws.length; i++) {
-        var w = fold(ws[i]);
-        var posting = map.get(w);
-        if (!posting) { posting = new Map(); map.set(w, posting); }
-        var hit = posting.get(topicNo);
-        if (!hit) { hit = { fields: 0, count: 0 }; posting.set(topicNo, hit); }
-        hit.fields |= field;
-        if (field === BODY) hit.count++;
-      }
-    }
-    var entries = [];
-    for (var i = 0; i < searchData.length; i++) {
-      var s = searchData[i];
-      if (!s || typeof s.id !== "string") continue;
-      var t = addTopic(s.id, s.title, s.file);
-      var no = entries.length;
-      entries.push({ topic: t, title: String(s.title || ""), text: String(s.text || ""), keywords: String(s.keywords || "") });
-      add(s.title, no, TITLE);
-      add(s.keywords, no, KEYWORD);
-      add(s.text, no, BODY);
-    }
-    var vocab = Array.from(map.keys()).sort();
-    index = { vocab: vocab, postings: map, entries: entries };
-  }
 
   function lowerBound(arr, key) {
     var lo = 0, hi = arr.length;
@@ -351,21 +356,167 @@
     return lo;
   }
 
-  // Topics holding a word that begins with the term, with the best field and body count.
-  function lookupPrefix(term) {
-    var hits = new Map();
-    var v = index.vocab;
-    for (var i = lowerBound(v, term); i < v.length && v[i].lastIndexOf(term, 0) === 0; i++) {
-      var exact = v[i] === term;
-      index.postings.get(v[i]).forEach(function (hit, no) {
-        var h = hits.get(no);
-        if (!h) { h = { fields: 0, exactFields: 0, count: 0 }; hits.set(no, h); }
-        h.fields |= hit.fields;
-        if (exact) h.exactFields |= hit.fields;
-        h.count += hit.count;
+  function startsWith(s, prefix) { return s.lastIndexOf(prefix, 0) === 0; }
+
+  function addHit(hits, no, fields, exactFields, count) {
+    var h = hits.get(no);
+    if (!h) { h = { fields: 0, exactFields: 0, count: 0 }; hits.set(no, h); }
+    h.fields |= fields;
+    h.exactFields |= exactFields;
+    h.count += count;
+  }
+
+  // ---- the prebuilt index: search/index.js and its numbered pieces -------------------------
+
+  var pieceData = {};      // registered by the piece scripts: name -> {id, data}
+  var pieceLoads = {};     // name -> Promise of the piece's data
+  var manifest = null;
+
+  window.__SV_INDEX_PIECE = function (id, name, data) { pieceData[String(name)] = { id: id, data: data }; };
+
+  // Adds the script of a piece and resolves with its data once it has registered with this
+  // index's publish id; a missing, truncated or foreign piece rejects.
+  function loadPiece(name) {
+    name = String(name);
+    if (pieceLoads[name]) return pieceLoads[name];
+    return (pieceLoads[name] = new Promise(function (resolve, reject) {
+      var s = document.createElement("script");
+      s.src = "search/" + name + ".js";
+      s.onload = function () {
+        var r = pieceData[name];
+        delete pieceData[name];
+        s.remove();
+        if (r && r.data && (name === "index" || (manifest && r.id === manifest.id))) resolve(r);
+        else reject(new Error(INCOMPLETE));
+      };
+      s.onerror = function () { s.remove(); reject(new Error(INCOMPLETE)); };
+      document.head.appendChild(s);
+    }));
+  }
+
+  function prebuiltSource(m) {
+    var wordBase = 0, prefixBase = m.words.length, textBase = prefixBase + m.prefixes.length;
+    function shard(no) { return loadPiece(no).then(function (r) { return r.data; }); }
+    // Shards whose range of words may hold words that begin with the term.
+    function shardRange(firsts, term) {
+      var first = lowerBound(firsts, term);
+      if (first >= firsts.length || firsts[first] !== term) first--;
+      if (first < 0) first = 0;
+      var last = first;
+      while (last + 1 < firsts.length && startsWith(firsts[last + 1], term)) last++;
+      return firsts.length ? [first, last] : [0, -1];
+    }
+    function lookup(term) {
+      var hits = new Map();
+      if (term.length <= 2) {
+        // Combined hits stored for the short prefixes.
+        var at = lowerBound(m.prefixes, term);
+        if (at >= m.prefixes.length || m.prefixes[at] !== term) at--;
+        if (at < 0) return Promise.resolve(hits);
+        return shard(prefixBase + at).then(function (d) {
+          var i = lowerBound(d.w, term);
+          if (d.w[i] === term) {
+            var p = d.p[i], no = 0;
+            for (var k = 0; k < p.length; k += 2) {
+              no += p[k];
+              var v = p[k + 1];
+              addHit(hits, no, v & 7, (v >> 3) & 7, v >> 6);
+            }
+          }
+          return hits;
+        });
+      }
+      var range = shardRange(m.words, term), loads = [];
+      for (var n = range[0]; n <= range[1]; n++) loads.push(shard(wordBase + n));
+      return Promise.all(loads).then(function (shards) {
+        shards.forEach(function (d) {
+          for (var i = lowerBound(d.w, term); i < d.w.length && startsWith(d.w[i], term); i++) {
+            var exact = d.w[i] === term, p = d.p[i], no = 0;
+            for (var k = 0; k < p.length; k += 2) {
+              no += p[k];
+              var v = p[k + 1], f = v & 7;
+              addHit(hits, no, f, exact ? f : 0, Math.floor(v / 8));
+            }
+          }
+        });
+        return hits;
       });
     }
-    return hits;
+    function text(no) {
+      return shard(textBase + Math.floor(no / m.group)).then(function (d) { return String(d.t[no % m.group] || ""); });
+    }
+    function title(no) { return tocOrder[no] ? tocOrder[no].title : ""; }
+    return { lookup: lookup, text: text, title: title };
+  }
+
+  // ---- no prebuilt index: the whole search.js, indexed here --------------------------------
+
+  function fallbackSource(data) {
+    var map = new Map(), entries = [];
+    function add(text, no, field) {
+      var ws = words(text);
+      for (var i = 0; i < ws.length; i++) {
+        var w = fold(ws[i]);
+        var posting = map.get(w);
+        if (!posting) { posting = new Map(); map.set(w, posting); }
+        var hit = posting.get(no);
+        if (!hit) { hit = { fields: 0, count: 0 }; posting.set(no, hit); }
+        hit.fields |= field;
+        if (field === BODY) hit.count++;
+      }
+    }
+    for (var i = 0; i < data.length; i++) {
+      var s = data[i];
+      if (!s || typeof s.id !== "string") continue;
+      var t = addTopic(s.id, s.title, s.file);
+      if (!t || entries[t.order]) continue;
+      var no = t.order;
+      entries[no] = { title: String(s.title || ""), text: String(s.text || "") };
+      add(s.title, no, TITLE);
+      add(s.keywords, no, KEYWORD);
+      add(s.text, no, BODY);
+    }
+    var vocab = Array.from(map.keys()).sort();
+    function lookup(term) {
+      var hits = new Map();
+      for (var i = lowerBound(vocab, term); i < vocab.length && startsWith(vocab[i], term); i++) {
+        var exact = vocab[i] === term;
+        map.get(vocab[i]).forEach(function (hit, no) { addHit(hits, no, hit.fields, exact ? hit.fields : 0, hit.count); });
+      }
+      return Promise.resolve(hits);
+    }
+    return {
+      lookup: lookup,
+      text: function (no) { return Promise.resolve(entries[no] ? entries[no].text : ""); },
+      title: function (no) { return entries[no] ? entries[no].title : ""; }
+    };
+  }
+
+  function loadScript(src) {
+    return new Promise(function (resolve, reject) {
+      var s = document.createElement("script");
+      s.src = src;
+      s.onload = function () { resolve(); };
+      s.onerror = function () { reject(new Error("Cannot load " + src)); };
+      document.head.appendChild(s);
+    });
+  }
+
+  // The search source, once: the prebuilt index when its manifest is there, else search.js.
+  var sourcePromise = null;
+  function searchSource() {
+    if (sourcePromise) return sourcePromise;
+    return (sourcePromise = loadPiece("index").then(function (r) {
+      var m = r.data;
+      m.id = r.id;
+      if (!Array.isArray(m.words) || !Array.isArray(m.prefixes) || !(m.group > 0)) throw new Error(INCOMPLETE);
+      manifest = m;
+      return prebuiltSource(m);
+    }, function () {
+      return loadScript("search.js").then(function () {}, function () {}).then(function () {
+        return fallbackSource((window.__SV_SEARCH && window.__SV_SEARCH.topics) || []);
+      });
+    }));
   }
 
   function fieldScore(fields, exactFields, count) {
@@ -376,28 +527,39 @@
     return s;
   }
 
-  // Every term must occur (as a word prefix) somewhere in the topic; title and keyword hits
-  // rank first, then body frequency; ties keep the contents order.
-  function search(query) {
-    if (!index) buildIndex();
+  function queryTerms(query) {
     var terms = [];
     words(query).forEach(function (w) { w = fold(w); if (terms.indexOf(w) < 0) terms.push(w); });
-    if (!terms.length) return { terms: terms, results: [] };
-    var scores = null;
-    for (var k = 0; k < terms.length; k++) {
-      var hits = lookupPrefix(terms[k]);
-      var next = new Map();
-      hits.forEach(function (h, no) {
-        if (scores && !scores.has(no)) return;
-        next.set(no, (scores ? scores.get(no) : 0) + fieldScore(h.fields, h.exactFields, h.count));
+    return terms;
+  }
+
+  // Every term must occur (as a word prefix) somewhere in the topic; title and keyword hits
+  // rank first, then body frequency; ties keep the viewer's topic order. Resolves with
+  // {terms, results: [topic number...], source}.
+  function search(query) {
+    var terms = queryTerms(query);
+    return searchSource().then(function (source) {
+      if (!terms.length) return { terms: terms, results: [], source: source };
+      var scores = null, k = 0;
+      function next() {
+        if (k >= terms.length || (scores && !scores.size)) return Promise.resolve();
+        return source.lookup(terms[k++]).then(function (hits) {
+          var nextScores = new Map();
+          hits.forEach(function (h, no) {
+            if (scores && !scores.has(no)) return;
+            nextScores.set(no, (scores ? scores.get(no) : 0) + fieldScore(h.fields, h.exactFields, h.count));
+          });
+          scores = nextScores;
+          return next();
+        });
+      }
+      return next().then(function () {
+        var results = [];
+        scores.forEach(function (score, no) { if (tocOrder[no]) results.push({ no: no, score: score }); });
+        results.sort(function (a, b) { return b.score - a.score || a.no - b.no; });
+        return { terms: terms, results: results.map(function (r) { return r.no; }), source: source };
       });
-      scores = next;
-      if (!scores.size) break;
-    }
-    var results = [];
-    scores.forEach(function (score, no) { results.push({ entry: index.entries[no], score: score }); });
-    results.sort(function (a, b) { return b.score - a.score || a.entry.topic.order - b.entry.topic.order; });
-    return { terms: terms, results: results };
+    });
   }
 
   function matchesTerm(word, terms) {
@@ -440,34 +602,87 @@
     for (var i = 0; i < links.length; i++) links[i].classList.toggle("sv-current", links[i].dataset.id === id);
   }
 
-  function renderResults(query) {
-    var r = search(query);
+  function countLine(n) {
+    return n === 0 ? "No topics found" : n === 1 ? "1 topic found" : n + " topics found";
+  }
+
+  var searchSeq = 0;           // each query supersedes the one before
+  var excerptObserver = null;
+
+  function showIncomplete() {
+    el.resultsList.textContent = "";
+    el.resultsCount.textContent = INCOMPLETE;
+    el.results.removeAttribute("aria-busy");
+  }
+
+  // Fills in the excerpt of a row once its text piece is there.
+  function loadExcerpt(a) {
+    if (!a.svPending) return;
+    var p = a.svPending;
+    a.svPending = null;
+    if (excerptObserver) excerptObserver.unobserve(a);
+    p.source.text(p.no).then(function (text) {
+      if (p.seq !== searchSeq) return;
+      if (text) {
+        var ex = document.createElement("span");
+        ex.className = "sv-result-excerpt";
+        appendHighlighted(ex, excerpt(text, p.terms), p.terms);
+        a.appendChild(ex);
+      }
+      a.removeAttribute("data-pending");
+    }, function () {
+      if (p.seq === searchSeq) showIncomplete();
+    });
+  }
+
+  function watchExcerpt(a) {
+    if (!excerptObserver && window.IntersectionObserver) {
+      excerptObserver = new IntersectionObserver(function (changes) {
+        changes.forEach(function (c) { if (c.isIntersecting) loadExcerpt(c.target); });
+      }, { root: el.side, rootMargin: "200px 0px" });
+    }
+    if (excerptObserver) excerptObserver.observe(a);
+    else loadExcerpt(a);
+  }
+
+  function drawResults(r, seq) {
     el.resultsList.textContent = "";
     var n = r.results.length;
-    el.resultsCount.textContent = n === 0 ? "No topics found" : n === 1 ? "1 topic found" : n + " topics found";
-    var frag = document.createDocumentFragment();
+    var frag = document.createDocumentFragment(), rows = [];
     for (var i = 0; i < Math.min(n, MAX_RESULTS); i++) {
-      var e = r.results[i].entry;
+      var no = r.results[i], t = tocOrder[no];
       var li = document.createElement("li");
       var a = document.createElement("a");
       a.className = "sv-result";
-      a.href = "#" + encodeURIComponent(e.topic.id);
-      a.dataset.id = e.topic.id;
+      a.href = "#" + encodeURIComponent(t.id);
+      a.dataset.id = t.id;
       var title = document.createElement("span");
       title.className = "sv-result-title";
-      appendHighlighted(title, e.title, r.terms);
+      appendHighlighted(title, r.source.title(no), r.terms);
       a.appendChild(title);
-      if (e.text) {
-        var ex = document.createElement("span");
-        ex.className = "sv-result-excerpt";
-        appendHighlighted(ex, excerpt(e.text, r.terms), r.terms);
-        a.appendChild(ex);
-      }
+      a.setAttribute("data-pending", "");
+      a.svPending = { source: r.source, no: no, terms: r.terms, seq: seq };
+      rows.push(a);
       li.appendChild(a);
       frag.appendChild(li);
     }
     el.resultsList.appendChild(frag);
+    el.resultsCount.textContent = countLine(n);
+    el.results.removeAttribute("aria-busy");
     markCurrentResult(currentId);
+    rows.forEach(watchExcerpt);
+  }
+
+  function renderResults(query) {
+    var seq = ++searchSeq;
+    el.resultsCount.textContent = "";
+    el.results.setAttribute("aria-busy", "true");
+    if (excerptObserver) excerptObserver.disconnect();
+    return search(query).then(function (r) {
+      if (seq === searchSeq) drawResults(r, seq);
+    }, function () {
+      if (seq === searchSeq) showIncomplete();
+    });
   }
 
   function applySearch() {
@@ -476,7 +691,13 @@
     el.results.hidden = !on;
     el.toc.hidden = on;
     if (on) renderResults(q);
-    else { el.resultsList.textContent = ""; markCurrent(currentId); }
+    else {
+      searchSeq++;
+      el.resultsList.textContent = "";
+      el.resultsCount.textContent = "";
+      el.results.removeAttribute("aria-busy");
+      markCurrent(currentId);
+    }
   }
 
   el.search.addEventListener("input", applySearch);
@@ -569,18 +790,39 @@
   // ---- start -----------------------------------------------------------------------------
 
   buildToc();
-  searchData.forEach(function (s) { if (s) addTopic(s.id, s.title, s.file); });
-  if (!tocOrder.length) {
+  if (start && Array.isArray(start.searchOnly))
+    start.searchOnly.forEach(function (s) { if (s) addTopic(s.id, s.title, s.file); });
+  if (!tocOrder.length && start) {
     el.frame.hidden = true;
     el.empty.hidden = false;
   }
-  route();
-  // Build the search index once the first page is on its way, so the first query is instant.
-  setTimeout(function () { if (!index) buildIndex(); }, 0);
 
-  // For tests and embedding: the viewer's state, read-only.
+  // Scripts the start file asks for before the first address is routed; a site without a start
+  // file routes once its search.js has named the topics outside the contents.
+  var ready;
+  if (!start) ready = searchSource().then(function () {}, function () {});
+  else {
+    var names = Array.isArray(start.load) ? start.load.filter(function (n) { return typeof n === "string" && safeFile(n); }) : [];
+    ready = names.length ? Promise.all(names.map(function (n) { return loadScript(n).catch(function () {}); })) : null;
+  }
+  var later = (start && start.later && typeof start.later === "object") ? start.later : {};
+  function afterStart() {
+    if (!start && !tocOrder.length) {
+      el.frame.hidden = true;
+      el.empty.hidden = false;
+    }
+    route();
+  }
+  if (ready) ready.then(afterStart);
+  else afterStart();
+
+  // For tests and embedding: the viewer's state, read-only; search resolves with the ids in
+  // rank order.
   window.__SV_VIEWER = {
     currentId: function () { return currentId; },
-    search: function (q) { return search(q).results.map(function (r) { return r.entry.topic.id; }); }
+    search: function (q) {
+      return search(q).then(function (r) { return r.results.map(function (no) { return tocOrder[no].id; }); });
+    },
+    later: function (name) { return typeof later[name] === "string" ? later[name] : ""; }
   };
 })();

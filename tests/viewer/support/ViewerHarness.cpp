@@ -42,6 +42,14 @@ QVariant TViewerHarness::Js(const QString& AScript) {
     return result;
 }
 
+QVariant TViewerHarness::JsAwait(const QString& AScript, int ATimeoutMs) {
+    Js("window.__svAwait = null; Promise.resolve((function(){return " + AScript +
+       ";})()).then(function(v){window.__svAwait={ok:true,v:v};},function(){window.__svAwait={ok:false};});");
+    if (!WaitFor("window.__svAwait", ATimeoutMs) || !Js("window.__svAwait.ok").toBool())
+        return {};
+    return Js("window.__svAwait.v");
+}
+
 bool TViewerHarness::WaitFor(const QString& ACondition, int ATimeoutMs) {
     QElapsedTimer timer;
     timer.start();

@@ -18,6 +18,9 @@ public:
     bool Load(const QString& AFileName, const QString& AFragment = {});
     // Runs a script in the viewer page and returns its value (an invalid QVariant on time-out).
     QVariant Js(const QString& AScript);
+    // Runs a script whose value may be a Promise and returns what it resolves with (an invalid
+    // QVariant on rejection or time-out).
+    QVariant JsAwait(const QString& AScript, int ATimeoutMs = 10000);
     // Polls a script until it returns true, for at most ATimeoutMs.
     bool WaitFor(const QString& ACondition, int ATimeoutMs = 10000);
     // Text of the topic page shown in the frame ("" when it cannot be read).

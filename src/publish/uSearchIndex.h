@@ -1,0 +1,79 @@
+// The prebuilt WebHelp search index: the viewer loads it in pieces, from file:// as well, by
+// adding script elements.
+//
+// Words are maximal runs of letters and digits (\p{L}, \p{N}) of the unfolded text, each folded
+// by FoldSearchWord. Topics are numbered in the viewer's order: the contents depth-first, then
+// the topics the contents leave out, in the order they were added. Files under "search/":
+//   index.js   the manifest: publish id, first word of every word shard, first prefix of every
+//              prefix shard, the number of topics per text piece;
+//   <n>.js     the pieces, numbered: word shards first, then prefix shards, then text pieces.
+// Every file is one call window.__SV_INDEX_PIECE(publish id, name, data), name "index" or the
+// number. A word shard holds a run of the vocabulary (UTF-16 code-unit order) and per word its
+// postings: topic number (as the gap from the previous one) and fields | body count << 3. A
+// prefix shard holds, for prefixes of one and two UTF-16 code units, each topic's combined hit
+// over every word beginning with it: fields ORed, the fields of the word equal to the prefix,
+// and the body count summed and capped at 20, packed as fields | exact << 3 | count << 6. A text
+// piece holds the plain text of a few consecutive topics, for the excerpts.
+// The publish id is a hash of all of that content, so the same project gives the same bytes.
+// start.js sets window.__SV_START: the topics outside the contents ("searchOnly", id, title,
+// file) and the script lists "load" and "later" (empty here).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// Lower case in the root locale, NFD, combining marks U+0300-U+036F removed; UTF-8 in and out.
+std::string FoldSearchWord(const std::string& AWord);
+// The words of a text as they occur (unfolded), UTF-8.
+std::vector<std::string> SearchWords(const std::string& AText);
+
+struct TSearchIndexOptions {
+    size_t ShardBytes = 48 * 1024;  // a shard is closed once it holds this much
+    size_t TopicsPerTextPiece = 4;
+};
+
+// The folded words of one topic with their fields (1 title, 2 keyword, 4 body) and body counts.
+// Made apart from the builder, so page workers can make them in parallel.
+struct TSearchTopicWords {
+    std::vector<std::pair<std::u16string, std::pair<unsigned, unsigned>>> Words;
+};
+TSearchTopicWords AnalyseSearchTopic(const std::string& ATitle, const std::string& AKeywords, const std::string& AText);
+
+class TSearchIndexBuilder {
+public:
+    // ATocOrder: the ids of the contents, depth-first, each once.
+    explicit TSearchIndexBuilder(const std::vector<std::string>& ATocOrder, TSearchIndexOptions AOptions = {});
+
+    // One topic of the search index (in search.json order). Topics absent from the contents are
+    // numbered after them, in the order they are added; an id added twice keeps its first entry.
+    void Add(const std::string& AID, const std::string& ATitle, const std::string& AFile, const std::string& AText,
+             const std::string& AKeywords);
+    // The same with the words already made by AnalyseSearchTopic.
+    void Add(const std::string& AID, const std::string& ATitle, const std::string& AFile, const std::string& AText,
+             TSearchTopicWords AWords);
+
+    // Writes search/index.js, the pieces and start.js into AOutputRoot.
+    void Write(const std::string& AOutputRoot) const;
+
+    // The files Write would write (name relative to the output root, then content), in order.
+    std::vector<std::pair<std::string, std::string>> Files() const;
+
+private:
+    struct TPosting {
+        unsigned Topic;
+        unsigned Fields;
+        unsigned Count;
+    };
+    struct TOutside {
+        std::string ID, Title, File;
+    };
+    TSearchIndexOptions FOptions;
+    std::unordered_map<std::string, unsigned> FNumbers;  // id -> topic number
+    unsigned FTocCount = 0;
+    std::vector<TOutside> FOutside;
+    std::vector<std::string> FTexts;        // by topic number
+    std::vector<bool> FAdded;               // by topic number
+    std::unordered_map<std::u16string, std::vector<TPosting>> FPostings;
+};
