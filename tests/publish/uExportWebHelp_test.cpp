@@ -77,6 +77,11 @@ TEST_F(WebHelpExport, tocSearchIndexStyleSheetAndAssets) {
         "\",\"title\":\"A<B\",\"file\":\"topics\\/" + kD + ".html\",\"text\":\"\",\"keywords\":\"\"}]}";
     EXPECT_EQ(Out("search.json"), search);
     EXPECT_EQ(Out("search.js"), "window.__SV_SEARCH = " + search + ";");
+    // The viewer's start file names the topic the contents leave out; its index is beside it.
+    EXPECT_EQ(Out("start.js"), "window.__SV_START = {\"searchOnly\":[{\"id\":\"" + kC +
+                                   "\",\"title\":\"Child\",\"file\":\"topics\\/" + kC +
+                                   ".html\"}],\"load\":[],\"later\":{}};");
+    EXPECT_NE(Out("search/index.js").find("\"topics\":3,"), std::string::npos);
 
     const TProjectSettings settings = FixtureSettings();
     EXPECT_EQ(Out("style.css"), "body{color:red}" + BuildSettingsCss(&settings));
@@ -99,6 +104,8 @@ TEST_F(WebHelpExport, emptyProjectStillWritesTocIndexAndFolders) {
     const TProjectSettings defaults;
     EXPECT_EQ(GetFile(CombinePath(out, "toc.js")), "window.__SV_TOC = {\"roots\":[]};");
     EXPECT_EQ(GetFile(CombinePath(out, "search.js")), "window.__SV_SEARCH = {\"topics\":[]};");
+    EXPECT_EQ(GetFile(CombinePath(out, "start.js")), "window.__SV_START = {\"searchOnly\":[],\"load\":[],\"later\":{}};");
+    EXPECT_TRUE(FileExists(CombinePath(out, "search/index.js")));
     EXPECT_TRUE(DirectoryExists(CombinePath(out, "topics")));
     EXPECT_TRUE(DirectoryExists(CombinePath(out, "assets")));
     EXPECT_EQ(GetFile(CombinePath(out, "style.css")),
