@@ -4,6 +4,7 @@
 #include "uAppErrors.h"
 #include "uAppInfo.h"
 #include "uQtText.h"
+#include "uRecoveryKeeper.h"
 #include "uStorage.h"
 #include "uUiPrompts.h"
 #include "uUtils.h"
@@ -40,6 +41,7 @@ void TfrmMain::FormCreate(const QStringList& AArguments) {
     FSettings = std::make_unique<TProjectSettings>();
     FProjectDirty = false;
     FProjectFileName.clear();
+    CreateRecoveryKeeper(TRecoveryJournal::RecoveryFolder());
 
     // 3. The start-up project. A project that fails to open is reported and start-up goes on
     //    with a scratch project.
@@ -98,6 +100,8 @@ void TfrmMain::FormDestroy() {
     FDestroyed = true;
     FreeTreeNodeData();
     DestroyEditorBridge();
+    delete FRecovery;  // an unsaved project's journal stays for the next start
+    FRecovery = nullptr;
     FUnsavedTopicHtml.clear();
     FPendingTextFiles.clear();
     FSettings.reset();
@@ -135,6 +139,8 @@ void TfrmMain::Guarded(void (TfrmMain::*ACommand)()) {
 
 void TfrmMain::MarkProjectDirty() {
     FProjectDirty = true;
+    if (FRecovery)
+        FRecovery->Schedule();
     UpdateCaption();
 }
 

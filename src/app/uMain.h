@@ -48,6 +48,7 @@ class QTreeWidgetItem;
 class QVBoxLayout;
 class TEditorBridge;
 class TFormattingToolbar;
+class TRecoveryKeeper;
 class TUiPrompts;
 
 class TfrmMain : public QMainWindow {
@@ -208,6 +209,17 @@ public:
     // dialog is not built (its menu item and button stay disabled).
     bool ShowProjectSettingsDialog();
 
+    // ---- recovery journal (uMainRecovery.cpp) ---------------------------------------------
+    // Replaces the journal keeper; its journals live in ABaseFolder (FormCreate passes the
+    // per-user recovery folder).
+    void CreateRecoveryKeeper(const std::string& ABaseFolder);
+    bool JournalLeftBehind(const std::string& ARoot) const;
+    // Asks whether to restore a journal a killed session left for ARoot (a damaged one is kept
+    // aside and reported) and then keeps ARoot's journal. Restoring replaces the project's tree,
+    // puts the topic HTML back as unsaved changes and marks the project modified; true then.
+    bool OfferRecovery(const std::string& ARoot);
+    TRecoveryKeeper* Recovery() const { return FRecovery; }
+
     // ---- state, for the tests and the units that build on the window ------------------------
     TDocProject& Project() { return *FProject; }
     TProjectSettings& Settings() { return *FSettings; }
@@ -333,6 +345,7 @@ private:
     std::unique_ptr<TDocProject> FProject;
     std::unique_ptr<TProjectSettings> FSettings;
     TEditorBridge* FBridge = nullptr;  // created by CreateEditorBridge, freed by DestroyEditorBridge
+    TRecoveryKeeper* FRecovery = nullptr;  // created in FormCreate, freed in FormDestroy
     std::string FProjectFileName;
     bool FProjectDirty = false;
 

@@ -12,6 +12,7 @@
 #include "uAppErrors.h"
 #include "uEditorBridge.h"
 #include "uEditorText.h"
+#include "uRecoveryKeeper.h"
 #include "uSettingsCss.h"
 #include "uTopicHeaders.h"
 #include "uUtils.h"
@@ -296,6 +297,7 @@ void TfrmMain::SwitchToSelectedTopic() {
     StashCurrentEdits();
     RequestHeaderAndWait(400);
     KeepDirtyHtml();  // the author may have typed while the window waited for the header
+    FRecovery->WriteNow();
     if (!FCurrentTopicID.empty()) {
         try {
             SaveHeader(FCurrentTopicID);

@@ -4,6 +4,7 @@
 
 #include "uAppErrors.h"
 #include "uAppInfo.h"
+#include "uRecoveryKeeper.h"
 #include "uStorage.h"
 #include "uUiPrompts.h"
 #include "uUtils.h"
@@ -192,6 +193,8 @@ void TfrmMain::ResetScratchRoot() {
 }
 
 void TfrmMain::ClearEditingState() {
+    if (FRecovery)
+        FRecovery->Forget();  // saved, or given up with the project
     FUnsavedTopicHtml.clear();
     FPendingTextFiles.clear();
     FDirtyHtml.clear();
@@ -206,19 +209,26 @@ void TfrmMain::SetUpScratchProjectObject() {
 }
 
 void TfrmMain::CreateScratchProject() {
-    ResetScratchRoot();
     ClearEditingState();
     SetUpScratchProjectObject();
+    // A scratch project a killed session left unsaved keeps its folder until the author has
+    // answered whether to restore it.
+    const bool restored = OfferRecovery(ScratchRoot());
+    if (!restored)
+        ResetScratchRoot();
     EnsureProjectFolders();
     InstallAppFiles();
-    SaveDefaultSettings();
+    if (!restored)
+        SaveDefaultSettings();
     SyncToolbarFromSettings();
-    FProject->AddTopic("Welcome", "");  // its body file is written when it is first shown
+    if (!restored)
+        FProject->AddTopic("Welcome", "");  // its body file is written when it is first shown
     FProjectFileName.clear();
 }
 
 void TfrmMain::FallBackToScratchProject() {
     FCurrentTopicID.clear();
+    FRecovery->Detach();  // the journal of the project that failed to open stays
     RunGuarded(FPrompts, [&] {
         CreateScratchProject();
         SetEditorBaseAddress();  // the page resolves assets/... against the scratch root again
@@ -232,9 +242,21 @@ void TfrmMain::FallBackToScratchProject() {
 void TfrmMain::btnNewProjectClick() {
     if (!ConfirmSaveChanges())
         return;
+    if (JournalLeftBehind(ScratchRoot())) {
+        // The scratch project of a killed session is offered back before New replaces it.
+        FCurrentTopicID.clear();
+        CreateScratchProject();
+        if (FProjectDirty) {
+            SetEditorBaseAddress();
+            ShowFirstTopic();
+            UpdateCaption();
+            return;
+        }
+    }
     ResetScratchRoot();
     ClearEditingState();
     SetUpScratchProjectObject();
+    FRecovery->Attach(ScratchRoot());
     FCurrentTopicID.clear();
 
     SetEditorBaseAddress();
@@ -312,6 +334,7 @@ void TfrmMain::OpenProjectFile(const std::string& AFileName) {
         LoadProjectFolder(root, *FProject);
         if (!storedTitle.empty())
             FProject->SetTitle(storedTitle);
+        OfferRecovery(root);
         if (!HasRootTopics(*FProject)) {
             if (FProject->Title().empty())
                 FProject->SetTitle(FileNameWithoutExt(fileName));
@@ -361,6 +384,7 @@ void TfrmMain::btnSaveClick() {
     }
     SaveProjectFileKeepingRoot();
     FProjectDirty = false;
+    FRecovery->Forget();
     UpdateCaption();
     ShowStatus("Saved");
 }
@@ -391,6 +415,7 @@ void TfrmMain::btnSaveAsClick() {
         FProject->SetRootPath(newRoot);
         FProject->UpdateTopicHtmlPaths();
         MoveEditorRecordsToRoot(oldRoot, newRoot);
+        FRecovery->MoveTo(newRoot);
         SetEditorBaseAddress();
     }
     FProjectFileName = fileName;
@@ -398,6 +423,7 @@ void TfrmMain::btnSaveAsClick() {
     SaveProjectFolder(*FProject);
     SaveProjectFileKeepingRoot();
     FProjectDirty = false;
+    FRecovery->Forget();
     RecordLastProject();
     UpdateCaption();
     ShowStatus("Saved As");

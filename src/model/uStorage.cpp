@@ -59,16 +59,7 @@ std::string g_ExeName;
 
 }  // namespace
 
-void SaveProjectFolder(const TDocProject& AProject) {
-    const std::string& root = AProject.RootPath();
-    EnsureDir(root);
-    EnsureDir(MetaFolder(root));
-
-    TJson proj = TJson::object();
-    proj["title"] = AProject.Title();
-    proj["styleProfile"] = AProject.StyleProfile();
-    WriteUtf8File(CombinePath(root, "project.json"), JsonWrite(proj));
-
+std::string ProjectTreeJson(const TDocProject& AProject) {
     TJson tree = TJson::object();
     tree["rootTopicIds"] = StringArray(AProject.RootTopicIDs());
     TJson topics = TJson::array();
@@ -87,9 +78,51 @@ void SaveProjectFolder(const TDocProject& AProject) {
         topics.push_back(std::move(e));
     }
     tree["topics"] = std::move(topics);
+    return JsonWrite(tree);
+}
+
+void ReadProjectTree(const TJson& ATree, const std::string& ARootPath, TDocProject& AProject, const std::string& AWhat) {
+    JsonRequireObject(ATree, AWhat);
+    AppendArrayTexts(ATree, "rootTopicIds", AProject.RootTopicIDs(), AWhat);
+    const TJson* topics = JsonMember(ATree, "topics");
+    if (!topics)
+        return;
+    JsonRequireArray(*topics, "\"topics\" in " + AWhat);
+    const std::string rootWithDelim = IncludeTrailingPathDelimiter(ARootPath);
+    for (const auto& e : *topics) {
+        JsonRequireObject(e, "a topic element in " + AWhat);
+        std::string id = JsonText(JsonMember(e, "id"));
+        if (id.empty())
+            continue;
+        auto topic = std::make_unique<TTopic>(id);
+        topic->SetTitle(JsonText(JsonMember(e, "title")));
+        topic->SetParentID(JsonText(JsonMember(e, "parentId")));
+        topic->SetHtmlPath(rootWithDelim + "topics" + PathDelim + id + ".html");
+        topic->SetExcludeWeb(FlagText(e, "excludeWeb"));
+        topic->SetExcludeChm(FlagText(e, "excludeChm"));
+        topic->SetExcludePdf(FlagText(e, "excludePdf"));
+        AppendArrayTexts(e, "children", topic->Children(), AWhat);
+        AppendArrayTexts(e, "keywords", topic->Keywords(), AWhat);
+        AppendArrayTexts(e, "index", topic->IndexEntries(), AWhat);
+        if (AProject.Topics().contains(id))
+            throw EAppError("Duplicate topic id " + id + " in " + AWhat);
+        AProject.Topics().add(std::move(topic));
+    }
+}
+
+void SaveProjectFolder(const TDocProject& AProject) {
+    const std::string& root = AProject.RootPath();
+    EnsureDir(root);
+    EnsureDir(MetaFolder(root));
+
+    TJson proj = TJson::object();
+    proj["title"] = AProject.Title();
+    proj["styleProfile"] = AProject.StyleProfile();
+    WriteUtf8File(CombinePath(root, "project.json"), JsonWrite(proj));
+
     const std::string treePath = TopicsJsonPath(root);
     KeepUnreadableTreeFile(treePath);
-    WriteUtf8File(treePath, JsonWrite(tree));
+    WriteUtf8File(treePath, ProjectTreeJson(AProject));
 }
 
 void LoadProjectFolder(const std::string& ARootPath, TDocProject& AProject) {
@@ -116,32 +149,7 @@ void LoadProjectFolder(const std::string& ARootPath, TDocProject& AProject) {
     TJson j;
     if (!JsonTryParse(ReadUtf8File(treePath), j))
         return;
-    JsonRequireObject(j, treePath);
-    AppendArrayTexts(j, "rootTopicIds", AProject.RootTopicIDs(), treePath);
-    const TJson* topics = JsonMember(j, "topics");
-    if (!topics)
-        return;
-    JsonRequireArray(*topics, "\"topics\" in " + treePath);
-    const std::string rootWithDelim = IncludeTrailingPathDelimiter(ARootPath);
-    for (const auto& e : *topics) {
-        JsonRequireObject(e, "a topic element in " + treePath);
-        std::string id = JsonText(JsonMember(e, "id"));
-        if (id.empty())
-            continue;
-        auto topic = std::make_unique<TTopic>(id);
-        topic->SetTitle(JsonText(JsonMember(e, "title")));
-        topic->SetParentID(JsonText(JsonMember(e, "parentId")));
-        topic->SetHtmlPath(rootWithDelim + "topics" + PathDelim + id + ".html");
-        topic->SetExcludeWeb(FlagText(e, "excludeWeb"));
-        topic->SetExcludeChm(FlagText(e, "excludeChm"));
-        topic->SetExcludePdf(FlagText(e, "excludePdf"));
-        AppendArrayTexts(e, "children", topic->Children(), treePath);
-        AppendArrayTexts(e, "keywords", topic->Keywords(), treePath);
-        AppendArrayTexts(e, "index", topic->IndexEntries(), treePath);
-        if (AProject.Topics().contains(id))
-            throw EAppError("Duplicate topic id " + id + " in " + treePath);
-        AProject.Topics().add(std::move(topic));
-    }
+    ReadProjectTree(j, ARootPath, AProject, treePath);
 }
 
 std::string DerivedProjectRoot(const std::string& AFileName) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "uDocModel.h"
+#include "uJson.h"
 
 #include <string>
 
@@ -13,6 +14,12 @@
 void SaveProjectFolder(const TDocProject& AProject);
 // Clears AProject, sets RootPath to ARootPath unchanged and fills it from the two files.
 void LoadProjectFolder(const std::string& ARootPath, TDocProject& AProject);
+// The text of meta/topics.json for AProject, as SaveProjectFolder writes it.
+std::string ProjectTreeJson(const TDocProject& AProject);
+// Appends the root list and the topics of a parsed topics.json object to AProject, their body
+// files under ARootPath. A member of the wrong type or a duplicate topic id raises EAppError
+// naming AWhat.
+void ReadProjectTree(const TJson& ATree, const std::string& ARootPath, TDocProject& AProject, const std::string& AWhat);
 // Writes the project file (with byte-order mark) and the folder files into the root derived
 // from AFileName; AProject.RootPath is restored afterwards, also on failure.
 void SaveProjectFile(const std::string& AFileName, TDocProject& AProject);
