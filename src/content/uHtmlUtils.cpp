@@ -143,6 +143,25 @@ std::string HtmlToPlainText(std::string_view AHtml) {
     return Trim(s);
 }
 
+namespace {
+
+// Group 2 of a topic-link match without its "#".
+std::string DocLinkFragment(const TRegexMatch& AMatch) {
+    const std::string_view group = AMatch.Group(2);
+    return group.empty() ? std::string() : std::string(group.substr(1));
+}
+
+}  // namespace
+
+std::vector<TDocLink> ExtractDocLinks(std::string_view AHtml) {
+    std::vector<TDocLink> links;
+    DocLinkRegex().ForEachMatch(AHtml, [&](const TRegexMatch& AMatch) {
+        links.push_back({std::string(AMatch.Group(1)), DocLinkFragment(AMatch)});
+        return true;
+    });
+    return links;
+}
+
 std::vector<std::string> ExtractDocLinkIds(std::string_view AHtml) {
     std::vector<std::string> ids;
     DocLinkRegex().ForEachMatch(AHtml, [&](const TRegexMatch& AMatch) {
@@ -152,13 +171,68 @@ std::vector<std::string> ExtractDocLinkIds(std::string_view AHtml) {
     return ids;
 }
 
-std::string RewriteDocLinks(std::string_view AHtml, const TDocLinkResolver& AResolver) {
+std::string RewriteDocLinkTargets(std::string_view AHtml, const TDocLinkTargetResolver& AResolver) {
     return DocLinkRegex().Replace(AHtml, [&](const TRegexMatch& AMatch) {
-        std::string target = AResolver ? AResolver(std::string(AMatch.Group(1))) : std::string();
+        std::string target = AResolver ? AResolver(std::string(AMatch.Group(1)), DocLinkFragment(AMatch)) : std::string();
         if (target.empty())
             return std::string("href=\"#\"");
         return "href=\"" + target + "\"";
     });
+}
+
+std::string RewriteDocLinks(std::string_view AHtml, const TDocLinkResolver& AResolver) {
+    if (!AResolver)
+        return RewriteDocLinkTargets(AHtml, nullptr);
+    return RewriteDocLinkTargets(AHtml, [&](const std::string& AID, const std::string& AFragment) {
+        std::string target = AResolver(AID);
+        return target.empty() || AFragment.empty() ? target : target + "#" + AFragment;
+    });
+}
+
+std::string PercentDecode(std::string_view AText) {
+    std::string out;
+    out.reserve(AText.size());
+    for (size_t i = 0; i < AText.size(); ++i) {
+        const int high = AText[i] == '%' && i + 2 < AText.size() ? HexDigitValue(AText[i + 1]) : -1;
+        const int low = high >= 0 ? HexDigitValue(AText[i + 2]) : -1;
+        if (low >= 0) {
+            out.push_back(static_cast<char>(high * 16 + low));
+            i += 2;
+        } else {
+            out.push_back(AText[i]);
+        }
+    }
+    return out;
+}
+
+std::string RenameAnchors(std::string_view AHtml, const TAnchorRenamer& ARenamer) {
+    // A start tag, then each of its attributes in turn, so that text inside a quoted value is
+    // never taken for an attribute.
+    static const TRegex tag("<([A-Za-z][A-Za-z0-9]*)(\\s[^>]*)>");
+    static const TRegex attribute("(\\s)([^\\s\"'>/=]+)(?:(\\s*=\\s*)(?:\"([^\"]*)\"|'([^']*)'|([^\\s\"'>]+)))?");
+    return tag.Replace(AHtml, [&](const TRegexMatch& ATag) {
+        const bool isA = SameText(ATag.Group(1), "a");
+        const std::string attributes = attribute.Replace(ATag.Group(2), [&](const TRegexMatch& AAttr) {
+            const std::string_view name = AAttr.Group(2);
+            if (!AAttr.GroupSuccess(3) || !(SameText(name, "id") || (isA && SameText(name, "name"))))
+                return std::string(AAttr.Value());
+            const int valueGroup = AAttr.GroupSuccess(4) ? 4 : AAttr.GroupSuccess(5) ? 5 : 6;
+            const std::string renamed = ARenamer(AAttr.Group(valueGroup));
+            if (renamed.empty())
+                return std::string(AAttr.Value());
+            return std::string(AAttr.Group(1)) + std::string(name) + "=\"" + ReplaceText(renamed, "\"", "&quot;") + "\"";
+        });
+        return "<" + std::string(ATag.Group(1)) + attributes + ">";
+    });
+}
+
+std::vector<std::string> ExtractAnchorNames(std::string_view AHtml) {
+    std::vector<std::string> names;
+    RenameAnchors(AHtml, [&](std::string_view AName) {
+        names.emplace_back(AName);
+        return std::string();
+    });
+    return names;
 }
 
 namespace {

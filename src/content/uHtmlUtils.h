@@ -28,9 +28,21 @@ std::string EscapeHtml(std::string_view AText);
 // (ignoring case, &amp; first), runs of white space become one space, the ends are trimmed.
 std::string HtmlToPlainText(std::string_view AHtml);
 
-// The topic-link pattern (ignore case): href = "doc:" or 'doc:' and 32 hexadecimal digits;
-// group 1 is the topic id as written.
-inline constexpr std::string_view kDocLinkPattern = "href\\s*=\\s*[\"']doc:([a-fA-F0-9]{32})[\"']";
+// The topic-link pattern (ignore case): href = "doc:" or 'doc:', 32 hexadecimal digits and an
+// optional fragment; group 1 is the topic id as written, group 2 the fragment with its "#".
+inline constexpr std::string_view kDocLinkPattern =
+    "href\\s*=\\s*[\"']doc:([a-fA-F0-9]{32})(#[^\"'\\s<>]*)?[\"']";
+
+// One topic link: the id as written and the fragment after "#" as written (empty when the link
+// has none, or only a bare "#").
+struct TDocLink {
+    std::string ID;
+    std::string Fragment;
+    bool operator==(const TDocLink&) const = default;
+};
+
+// Every topic link in document order, duplicates included, letter case as written.
+std::vector<TDocLink> ExtractDocLinks(std::string_view AHtml);
 
 // The ids of every topic link in document order, duplicates included, letter case as written.
 std::vector<std::string> ExtractDocLinkIds(std::string_view AHtml);
@@ -39,10 +51,33 @@ std::vector<std::string> ExtractDocLinkIds(std::string_view AHtml);
 // unknown or left out of the publication.
 using TDocLinkResolver = std::function<std::string(const std::string& AID)>;
 
-// Replaces every topic link's href (from "href" to the closing quote) by href="<target>", or by
-// href="#" when the resolver is empty or gives empty text. Without topic links the html is
-// returned unchanged.
+// Replaces every topic link's href (from "href" to the closing quote) by href="<target>" followed
+// by the link's fragment ("#" and the fragment, when it has one), or by href="#" when the
+// resolver is empty or gives empty text. Without topic links the html is returned unchanged.
 std::string RewriteDocLinks(std::string_view AHtml, const TDocLinkResolver& AResolver);
+
+// Maps a topic link's id and fragment (both as written; the fragment empty when there is none)
+// to its whole target, or to empty text for href="#".
+using TDocLinkTargetResolver = std::function<std::string(const std::string& AID, const std::string& AFragment)>;
+
+// RewriteDocLinks for publishers that place the fragment themselves: the resolver gives the whole
+// target, which is written as it is.
+std::string RewriteDocLinkTargets(std::string_view AHtml, const TDocLinkTargetResolver& AResolver);
+
+// Decodes every "%" followed by two hexadecimal digits into that byte; any other "%" is kept.
+std::string PercentDecode(std::string_view AText);
+
+// Gives the new name of an anchor (the value of an element's id, or of an a element's name, as
+// written), or empty text to leave it alone.
+using TAnchorRenamer = std::function<std::string(std::string_view AName)>;
+
+// Rewrites the anchors ARenamer renames as id="<new>" or name="<new>"; everything else, other
+// anchors included, is copied unchanged.
+std::string RenameAnchors(std::string_view AHtml, const TAnchorRenamer& ARenamer);
+
+// The anchors a fragment can point at: the id of every element and the name of every a element,
+// as written, in document order.
+std::vector<std::string> ExtractAnchorNames(std::string_view AHtml);
 
 // Twelve literal replace-all passes (ignoring case) turning white backgrounds into transparent
 // ones: "background-color: rgb(255, 255, 255)", ...:#ffffff, ...: #fff, ...:white and the

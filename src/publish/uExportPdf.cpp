@@ -88,9 +88,30 @@ std::string ResolvePdfTopicLink(const TDocProject& AProject, const std::string& 
     return AProject.HasTopic(AID) ? "#" + AID : "#";
 }
 
-std::string PdfTopicBody(TTokenExpander& AExpander, const TDocProject& AProject, const std::string& AID) {
-    return ExpandAndRewriteTopicLinks(AExpander, ReadTopicBody(AProject, AID),
-                                      [&AProject](const std::string& AId) { return ResolvePdfTopicLink(AProject, AId); });
+std::string PdfSectionAnchor(const std::string& AID, std::string_view AFragment) {
+    return AID + "-" + std::string(AFragment);
+}
+
+TPdfAnchorTargets CollectPdfAnchorTargets(const TDocProject& AProject) {
+    TPdfAnchorTargets targets;
+    for (const TTopic& topic : AProject.Topics())
+        for (const TDocLink& link : ExtractDocLinks(ReadTopicBody(AProject, topic.ID())))
+            if (!link.Fragment.empty())
+                targets[link.ID].insert(PercentDecode(link.Fragment));
+    return targets;
+}
+
+std::string PdfTopicBody(TTokenExpander& AExpander, const TDocProject& AProject, const std::string& AID,
+                         const TPdfAnchorTargets& ATargets) {
+    std::string html = AExpander.Expand(ReadTopicBody(AProject, AID));
+    if (const auto targeted = ATargets.find(AID); targeted != ATargets.end())
+        html = RenameAnchors(html, [&](std::string_view AName) {
+            return targeted->second.count(std::string(AName)) ? PdfSectionAnchor(AID, AName) : std::string();
+        });
+    return RewriteDocLinkTargets(html, [&AProject](const std::string& AId, const std::string& AFragment) {
+        const std::string section = ResolvePdfTopicLink(AProject, AId);
+        return AFragment.empty() || section == "#" ? section : "#" + PdfSectionAnchor(AId, AFragment);
+    });
 }
 
 std::string BuildManualHtml(const TDocProject& AProject) {
@@ -112,6 +133,7 @@ std::string BuildManualHtml(const TDocProject& AProject) {
         "<body>",
     };
     TTokenExpander expander(AProject);
+    const TPdfAnchorTargets anchorTargets = CollectPdfAnchorTargets(AProject);
     ForEachTopicInTocOrder(AProject, [&](const TTopic& ATopic, int ADepth) {
         if (ATopic.ExcludePdf())
             return false;  // the whole subtree stays out
@@ -119,7 +141,7 @@ std::string BuildManualHtml(const TDocProject& AProject) {
         lines.push_back("<section id=\"" + ATopic.ID() + "\">");
         lines.push_back("<" + tag + ">" + HtmlEncodeEntities(PdfHeadingText(AProject, ATopic.ID(), ATopic.Title())) +
                         "</" + tag + ">");
-        lines.push_back(PdfTopicBody(expander, AProject, ATopic.ID()));
+        lines.push_back(PdfTopicBody(expander, AProject, ATopic.ID(), anchorTargets));
         lines.push_back("</section>");
         return true;
     });

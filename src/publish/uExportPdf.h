@@ -12,6 +12,8 @@
 #include "uTokenExpansion.h"
 
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,9 +59,22 @@ std::string PlainHeaderTitle(const std::string& AHeaderHtml);
 // (included or excluded), else "#".
 std::string ResolvePdfTopicLink(const TDocProject& AProject, const std::string& AID);
 
-// One topic's section body: its topic file (empty when missing) with reusable content expanded
-// and topic links pointing at section anchors.
-std::string PdfTopicBody(TTokenExpander& AExpander, const TDocProject& AProject, const std::string& AID);
+// Per topic id, the anchors (percent-decoded fragments) that topic links with a fragment point
+// at. All sections share one document, so only these anchors are renamed, per section.
+using TPdfAnchorTargets = std::map<std::string, std::set<std::string>>;
+
+// The fragment targets of every topic link in the project's stored topic files.
+TPdfAnchorTargets CollectPdfAnchorTargets(const TDocProject& AProject);
+
+// The unique name an anchor of topic AID gets in the manual: AID + "-" + the anchor.
+std::string PdfSectionAnchor(const std::string& AID, std::string_view AFragment);
+
+// One topic's section body: its topic file (empty when missing) with reusable content expanded,
+// its anchors that ATargets lists renamed to PdfSectionAnchor, and topic links pointing at
+// section anchors ("#" + PdfSectionAnchor of the fragment as written, for a link with a
+// fragment to a known topic).
+std::string PdfTopicBody(TTokenExpander& AExpander, const TDocProject& AProject, const std::string& AID,
+                         const TPdfAnchorTargets& ATargets = {});
 
 // style.css: the project's styles/<StyleProfile>.css (or the built-in body rule), a paragraph
 // rule "p { margin: 0; }" after CR LF unless the sheet already has "p { margin", then the

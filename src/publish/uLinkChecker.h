@@ -1,5 +1,7 @@
 // The link check: reads every topic's body file from disk and lists missing body files, topic
-// links to ids the project does not have, and local file references whose file does not exist.
+// links to ids the project does not have, topic links whose fragment names no id (or a name) in
+// the target topic, and local file references whose file does not exist. Addresses with a
+// scheme other than "file:" are external and not looked at.
 // Works on what is stored, not on unsaved edits. Stateless; failures reading an existing body
 // file are raised as EAppError.
 #pragma once
@@ -12,7 +14,9 @@
 struct TLinkIssue {
     std::string TopicID;
     std::string TopicTitle;
-    std::string Issue;  // "Missing HTML file: ...", "Broken internal link: doc:...", "Missing local reference: ..."
+    // "Missing HTML file: ...", "Broken internal link: doc:...[#...]", "Missing anchor: doc:...#...",
+    // "Missing local reference: ..."
+    std::string Issue;
     bool operator==(const TLinkIssue&) const = default;
 };
 

@@ -74,6 +74,39 @@ TEST(HtmlUtils, DocLinksAcceptEveryWrittenFormButExactly32Digits) {
     EXPECT_EQ(RewriteDocLinks("no links", nullptr), "no links");
 }
 
+TEST(HtmlUtils, DocLinksKeepTheirFragment) {
+    const std::string id = "0123456789ABCDEF0123456789abcdef";
+    const std::string html = "<a href=\"doc:" + id + "#part-2\">a</a><a href='doc:" + id + "#caf%C3%A9'>b</a>" +
+                             "<a href=\"doc:" + id + "#\">bare</a><a href=\"doc:" + id + "#x y\">blank</a>";
+    EXPECT_EQ(ExtractDocLinkIds(html), (std::vector<std::string>{id, id, id}));
+    EXPECT_EQ(ExtractDocLinks(html), (std::vector<TDocLink>{{id, "part-2"}, {id, "caf%C3%A9"}, {id, ""}}));
+    const auto toPage = [](const std::string& AID) { return AID == "0123456789ABCDEF0123456789abcdef" ? AID + ".html" : ""; };
+    EXPECT_EQ(RewriteDocLinks(html, toPage),
+              "<a href=\"" + id + ".html#part-2\">a</a><a href=\"" + id + ".html#caf%C3%A9\">b</a>" +
+                  "<a href=\"" + id + ".html\">bare</a><a href=\"doc:" + id + "#x y\">blank</a>");
+    // An unresolved target gives "#", fragment or not.
+    EXPECT_EQ(RewriteDocLinks("<a href=\"doc:" + std::string(32, 'e') + "#part\">", toPage), "<a href=\"#\">");
+}
+
+TEST(HtmlUtils, PercentDecodeKeepsMalformedEscapes) {
+    const TTextCase cases[] = {
+        {"caf%C3%a9", "caf\xC3\xA9"}, {"100%", "100%"}, {"%4", "%4"}, {"%zz%41", "%zzA"}, {"%%41", "%A"}, {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PercentDecode(c.Input), c.Expected) << c.Input;
+}
+
+TEST(HtmlUtils, AnchorsAreIdsOfAnyElementAndNamesOfLinksOnly) {
+    const std::string html = "<h2 ID = 'intro'>x</h2><a name=\"old\" href=\"#\">o</a><input name=\"field\">"
+                             "<p data-id=\"no\" title=\"id=no\" id=bare>y</p><A NAME='up'>u</A><br/>";
+    EXPECT_EQ(ExtractAnchorNames(html), (std::vector<std::string>{"intro", "old", "bare", "up"}));
+    const std::string renamed = RenameAnchors(html, [](std::string_view AName) {
+        return AName == "intro" || AName == "up" ? "T-" + std::string(AName) : std::string();
+    });
+    EXPECT_EQ(renamed, "<h2 ID=\"T-intro\">x</h2><a name=\"old\" href=\"#\">o</a><input name=\"field\">"
+                       "<p data-id=\"no\" title=\"id=no\" id=bare>y</p><A NAME=\"T-up\">u</A><br/>");
+}
+
 TEST(HtmlUtils, WhiteBackgroundsBecomeTransparentOnlyWhereTheColourEnds) {
     const TTextCase cases[] = {
         {"background-color: rgb(255, 255, 255);", "background-color: transparent;"},

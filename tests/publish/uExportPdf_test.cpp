@@ -455,3 +455,31 @@ TEST(ExportPdf, bookmarkStepFailureNamesTheStepAndLeavesThePrintedFileAlone) {
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"manual.html", "manual.pdf", "style.css"}));
 }
+
+// Sections share one document: only the anchors that a fragment link points at are renamed, in
+// their own section, and such a link names the renamed anchor. Without fragment links the
+// manual keeps its bytes, ids included.
+TEST(ExportPdf, fragmentLinksPointAtRenamedAnchorsOnly) {
+    TTempDir tmp;
+    TDocProject project;
+    WriteManualProject(ProjectRoot(tmp), project);
+    const std::string bodyB = "<h3 id=\"part\">P</h3><a name='old'>o</a><p id=\"keep\">k</p>";
+    PutFile(CombinePath(ProjectRoot(tmp), "topics/" + kB + ".html"), bodyB);
+    const std::string plainD = "<a href=\"doc:" + kB + "\">plain</a> <a href=\"doc:" + kB + "#\">bare</a>";
+    PutFile(CombinePath(ProjectRoot(tmp), "topics/" + kD + ".html"), plainD);
+    const std::string before = BuildManualHtml(project);
+    const std::string plainOut = "<a href=\"#" + kB + "\">plain</a> <a href=\"#" + kB + "\">bare</a>";
+    ASSERT_NE(before.find(Section(kB, "h2", "Beta", bodyB)), std::string::npos);
+    ASSERT_NE(before.find(plainOut), std::string::npos);
+
+    const std::string fragmentD = "<a href=\"doc:" + kB + "#part\">a</a><a href='doc:" + kB + "#o%6Cd'>b</a>" +
+                                  "<a href=\"doc:" + kB + "#nowhere\">c</a><a href=\"doc:" + kUnknown + "#part\">d</a>";
+    PutFile(CombinePath(ProjectRoot(tmp), "topics/" + kD + ".html"), plainD + fragmentD);
+    const std::string after = BuildManualHtml(project);
+    const std::string renamedB = "<h3 id=\"" + kB + "-part\">P</h3><a name=\"" + kB + "-old\">o</a><p id=\"keep\">k</p>";
+    const std::string fragmentOut = "<a href=\"#" + kB + "-part\">a</a><a href=\"#" + kB + "-o%6Cd\">b</a>" +
+                                    "<a href=\"#" + kB + "-nowhere\">c</a><a href=\"#\">d</a>";
+    EXPECT_NE(after.find(Section(kB, "h2", "Beta", renamedB)), std::string::npos) << after;
+    EXPECT_NE(after.find(plainOut + fragmentOut), std::string::npos) << after;
+    EXPECT_EQ(ReplaceText(ReplaceText(after, renamedB, bodyB), fragmentOut, ""), before);
+}

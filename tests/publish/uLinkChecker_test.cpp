@@ -52,7 +52,8 @@ TEST_F(LinkCheck, reportsEachKindInTopicAndDocumentOrder) {
         "<a href=\"files/a.pdf?x=1\">query</a>"
         "<img src=\"data:image/png;base64,AAAA\">"
         "<a href=\"javascript:void(0)\">script</a>"
-        "<a href=\"ftp://host/file\">other scheme</a>"
+        "<a href=\"ftp://host/file\">other scheme</a><a href=\"tel:+1-555\">t</a><a href=\"news:x.y\">n</a>"
+        "<a href=\"file:gone.txt\">file is the one scheme looked at</a>"
         "<a href=\"" + FDir.Path() + "/Proj/files/a.pdf\">absolute, exists</a>";
     const std::string fine = "<p>fine</p>";
     Topic(kA, "No file", nullptr);
@@ -67,9 +68,7 @@ TEST_F(LinkCheck, reportsEachKindInTopicAndDocumentOrder) {
         {kB, "Links", "Missing local reference: assets/images/gone.png"},
         {kB, "Links", "Missing local reference: files/a.pdf#page=2"},
         {kB, "Links", "Missing local reference: files/a.pdf?x=1"},
-        {kB, "Links", "Missing local reference: data:image/png;base64,AAAA"},
-        {kB, "Links", "Missing local reference: javascript:void(0)"},
-        {kB, "Links", "Missing local reference: ftp://host/file"},
+        {kB, "Links", "Missing local reference: file:gone.txt"},
     };
     EXPECT_EQ(CheckProjectLinks(FProject), expected);
     EXPECT_EQ(FormatLinkIssues({expected[0], expected[1]}),
@@ -98,4 +97,25 @@ TEST_F(LinkCheck, deletedImageIsReportedOnceGone) {
     std::filesystem::remove(FDir / "Proj/assets/images/ok.png");
     ASSERT_EQ(CheckProjectLinks(FProject).size(), 1u);
     EXPECT_EQ(CheckProjectLinks(FProject)[0].Issue, "Missing local reference: assets/images/ok.png");
+}
+
+// A fragment must name an id (or an a name) of the target topic, exactly, after percent-decoding.
+TEST_F(LinkCheck, fragmentLinksNeedTheAnchorInTheTarget) {
+    const std::string target = "<h2 id=\"Intro\">i</h2><a name='caf\xC3\xA9'>c</a><span name=\"span\">s</span>";
+    const std::string links = "<a href=\"doc:" + kA + "#Intro\">ok</a><a href=\"doc:" + kA + "#caf%C3%A9\">ok</a>" +
+                              "<a href=\"doc:" + kA + "#\">bare</a><a href=\"doc:" + kA + "#intro\">case</a>" +
+                              "<a href=\"doc:" + kA + "#span\">not a link</a><a href=\"doc:" + kUnknown + "#Intro\">x</a>" +
+                              "<a href=\"doc:" + kC + "#any\">no file</a>";
+    Topic(kA, "Target", &target);
+    Topic(kB, "Links", &links);
+    Topic(kC, "No file", nullptr);
+    const std::vector<TLinkIssue> expected = {
+        {kB, "Links", "Missing anchor: doc:" + kA + "#intro"},
+        {kB, "Links", "Missing anchor: doc:" + kA + "#span"},
+        {kB, "Links", "Broken internal link: doc:" + kUnknown + "#Intro"},
+        {kB, "Links", "Missing anchor: doc:" + kC + "#any"},
+        {kC, "No file", "Missing HTML file: " + FProject.GetTopic(kC).HtmlPath()},
+    };
+    std::vector<TLinkIssue> issues = CheckProjectLinks(FProject);
+    EXPECT_EQ(issues, expected);
 }
