@@ -15,7 +15,6 @@
 //   uMainToolbar.cpp   the formatting toolbar's handlers, the Edit menu, Create Topic Link
 //   uImportCommands.cpp  Add Image, Replace Image and Add HTML (the TImportCommands unit)
 // and, until its own unit lands, a placeholder body for what a later unit provides:
-//   uMainSeams.cpp        the project settings dialog
 // A menu item or button whose command is not built yet is bound to no handler and stays
 // disabled (see BuildMainMenu and BindLeftButtons in uMainMenus.cpp).
 #pragma once
@@ -204,10 +203,11 @@ public:
     // when the token is empty or the page is not ready.
     void InsertTokenIntoEditor(const std::string& AToken);
 
-    // ---- commands of later units (uMainSeams.cpp) ------------------------------------------
-    // Shows the project settings dialog on FSettings; true when confirmed. False while the
-    // dialog is not built (its menu item and button stay disabled).
+    // ---- project settings (uMainSettings.cpp) ----------------------------------------------
+    // Shows the project settings dialog on FSettings; true when OK committed valid values.
     bool ShowProjectSettingsDialog();
+    // Tools > Project Settings...: after OK the settings are stored and applied everywhere.
+    void btnProjectSettingsClick();
 
     // ---- recovery journal (uMainRecovery.cpp) ---------------------------------------------
     // Replaces the journal keeper; its journals live in ABaseFolder (FormCreate passes the
@@ -337,6 +337,9 @@ private:
     void SaveProjectFileKeepingRoot();
     void RecordLastProject();
     void FallBackToScratchProject();
+    // uMainSettings.cpp: the settings file, toolbar, style sheet, empty topic, default header and
+    // editor after a confirmed dialog (New Project also writes the new topic file at once).
+    void ApplyConfirmedSettings(bool ANewProject);
     void ShowFirstTopic();
 
     TUiPrompts& FPrompts;

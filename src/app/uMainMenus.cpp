@@ -87,7 +87,7 @@ void TfrmMain::BuildMainMenu() {
 
     QMenu* tools = MainMenu1->addMenu("Tools");
     tools->setObjectName("Tools1");
-    ProjectSettings1 = AddMenuItem(tools, "ProjectSettings1", "Project Settings...", nullptr);
+    ProjectSettings1 = AddMenuItem(tools, "ProjectSettings1", "Project Settings...", &TfrmMain::btnProjectSettingsClick);
     VariablesSnippetsConditions1 =
         AddMenuItem(tools, "VariablesSnippetsConditions1", "Variables, Snippets, Conditions...",
                     &TfrmMain::btnVariablesConditionsSnippetsClick);
@@ -104,7 +104,7 @@ void TfrmMain::BindLeftButtons() {
     BindButton(btnOpenProject, &TfrmMain::btnOpenProjectClick, true);
     BindButton(btnSave, &TfrmMain::btnSaveClick, true);
     BindButton(btnSaveAs, &TfrmMain::btnSaveAsClick, true);
-    BindButton(btnProjectSettings, nullptr, false);
+    BindButton(btnProjectSettings, &TfrmMain::btnProjectSettingsClick, true);
     BindButton(btnNewRootTopic, nullptr, false);
     BindButton(btnNewSubTopic, nullptr, false);
     BindButton(btnDeleteTopic, nullptr, false);

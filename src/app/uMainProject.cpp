@@ -273,24 +273,8 @@ void TfrmMain::btnNewProjectClick() {
     ShowFirstTopic();
     UpdateCaption();
 
-    if (ShowProjectSettingsDialog()) {
-        try {
-            FSettings->SaveToFile(TProjectSettings::DefaultSettingsPathForProject(FProject->RootPath()));
-        } catch (...) {
-        }
-        SyncToolbarFromSettings();
-        ApplyEditorStyleSheet();
-        if (IsHtmlEffectivelyEmpty(CurrentTopicHtml()) && !FCurrentTopicID.empty()) {
-            const std::string html = NewTopicHtml();
-            FLoadedTopicBaselineHtml = html;
-            FUnsavedTopicHtml[FCurrentTopicID] = html;
-            WriteTopicHtml(FCurrentTopicID, html);
-            // The editing unit sends it to the page when it is ready.
-        }
-        RefreshDefaultHeader();
-        if (FEditorReady)
-            ApplySettingsToEditor();
-    }
+    if (ShowProjectSettingsDialog())
+        ApplyConfirmedSettings(true);
 
     UpdateCaption();
     ShowStatus("New project created (not saved)");

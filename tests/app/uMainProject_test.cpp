@@ -6,6 +6,7 @@
 #include "common/TUnreadablePath.h"
 
 #include "uJson.h"
+#include "uFrmProjectSettings.h"
 #include "uMain.h"
 #include "uStorage.h"
 
@@ -50,7 +51,16 @@ private:
     static std::string Scratch() { return TfrmMain::ScratchRoot(); }
 
 private slots:
-    void initTestCase() { SetApplicationExeName("pagewell"); }
+    void initTestCase() {
+        SetApplicationExeName("pagewell");
+        // New Project ends in the project settings dialog; these tests cancel it.
+        auto* closer = new QTimer(this);
+        connect(closer, &QTimer::timeout, this, [] {
+            if (auto* d = qobject_cast<TfrmProjectSettings*>(QApplication::activeModalWidget()))
+                d->reject();
+        });
+        closer->start(20);
+    }
     void init() {
         FAppData = std::make_unique<TTempAppData>();
         FWork = std::make_unique<QTemporaryDir>();

@@ -65,15 +65,16 @@ private slots:
              "Move Level Up", "<", "-", "Rename..."},
             {"!Undo", "!Redo", "-", "!Cut", "!Copy", "!Paste", "!Delete", "!Select All"},
             {"!WebHelp", "!CHM", "!PDF", "-", "!Open Output Folder"},
-            {"Project Settings...", "!Variables, Snippets, Conditions..."},
+            {"!Project Settings...", "!Variables, Snippets, Conditions..."},
             {"!Visit Website", "-", "!About..."}};
         for (int i = 0; i < top.size(); ++i)
             QCOMPARE(MenuOutline(top[i]->menu()), expected[i]);
         for (QAction* a : w.findChildren<QAction*>())
             QVERIFY2(a->shortcut().isEmpty(), qPrintable(a->text()));
         // The left panel's buttons follow the same rule.
-        QVERIFY(w.btnNewProject->isEnabled() && w.btnOpenProject->isEnabled() && w.btnVariablesConditionsSnippets->isEnabled());
-        QVERIFY(!w.btnProjectSettings->isEnabled() && !w.btnNewRootTopic->isEnabled() && !w.btnNewSubTopic->isEnabled() &&
+        QVERIFY(w.btnNewProject->isEnabled() && w.btnOpenProject->isEnabled() && w.btnVariablesConditionsSnippets->isEnabled() &&
+                w.btnProjectSettings->isEnabled());
+        QVERIFY(!w.btnNewRootTopic->isEnabled() && !w.btnNewSubTopic->isEnabled() &&
                 !w.btnDeleteTopic->isEnabled());
     }
 
