@@ -54,6 +54,7 @@ TEST_F(LinkCheck, reportsEachKindInTopicAndDocumentOrder) {
         "<a href=\"javascript:void(0)\">script</a>"
         "<a href=\"ftp://host/file\">other scheme</a><a href=\"tel:+1-555\">t</a><a href=\"news:x.y\">n</a>"
         "<a href=\"file:gone.txt\">file is the one scheme looked at</a>"
+        "<img src=\"C:/pics/gone.png\">"                  // a drive, not a scheme
         "<a href=\"" + FDir.Path() + "/Proj/files/a.pdf\">absolute, exists</a>";
     const std::string fine = "<p>fine</p>";
     Topic(kA, "No file", nullptr);
@@ -69,6 +70,7 @@ TEST_F(LinkCheck, reportsEachKindInTopicAndDocumentOrder) {
         {kB, "Links", "Missing local reference: files/a.pdf#page=2"},
         {kB, "Links", "Missing local reference: files/a.pdf?x=1"},
         {kB, "Links", "Missing local reference: file:gone.txt"},
+        {kB, "Links", "Missing local reference: C:/pics/gone.png"},
     };
     EXPECT_EQ(CheckProjectLinks(FProject), expected);
     EXPECT_EQ(FormatLinkIssues({expected[0], expected[1]}),
