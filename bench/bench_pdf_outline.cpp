@@ -2,11 +2,13 @@
 // three-level tree, each with a few paragraphs and a table. Prints the manual once with the PDF
 // printer the app would use (a browser on PATH, else pagewell-pdf beside this program), then on a
 // fresh copy of that print per run times the whole step (AddManualOutline) and its parts: the
-// heading search (text extraction) and the rewrite (qpdf). Usage: bench_pdf_outline [topics] [runs]
+// heading search (text extraction) and the rewrite (qpdf); then the page numbers and labels added
+// after it (AddPageNumbers). Usage: bench_pdf_outline [topics] [runs]
 #include "BenchProject.h"
 #include "uExportPdf.h"
 #include "uPdfHeadingSearch.h"
 #include "uPdfOutline.h"
+#include "uPdfPageNumbers.h"
 #include "uPdfPrinter.h"
 #include "uStorage.h"
 #include "uUtils.h"
@@ -81,7 +83,7 @@ int main(int argc, char** argv) {
         WaitForFile(printed, PdfWaitTimeoutMs);
     });
 
-    std::vector<TTiming> whole, search, rewrite;
+    std::vector<TTiming> whole, search, rewrite, numbers;
     TPdfOutlineResult result;
     size_t pages = 0;
     for (int r = 0; r < runs; ++r) {
@@ -101,12 +103,14 @@ int main(int argc, char** argv) {
             pages = std::max(pages, static_cast<size_t>(places[i].FPage + 1));
         }
         rewrite.push_back(TimeMs([&] { WritePdfOutline(pdf, bookmarks, ManualDocumentInfo(project)); }));
+        numbers.push_back(TimeMs([&] { AddPageNumbers(pdf); }));
     }
     std::printf("%-42s wall %9.1f ms   (the printer's own process)\n", "printing, once (not part of the step)",
                 print.FWallMs);
     Report("bookmark step, whole (AddManualOutline)", whole);
     Report("  heading search (text extraction)", search);
     Report("  rewrite with outline (qpdf)", rewrite);
+    Report("page numbers and labels (AddPageNumbers)", numbers);
     std::printf("%zu bookmarks, %zu not found, last heading on page %zu; manual.pdf %ju bytes\n", result.FBookmarks,
                 result.FUnresolved, pages, static_cast<uintmax_t>(fs::file_size(pdf)));
     fs::remove_all(root);

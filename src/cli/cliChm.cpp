@@ -16,29 +16,19 @@ constexpr const char* kCommand = "publish chm [--language 0xNNNN]";  // for the 
 // Takes "--language VALUE" (or "--language=VALUE") out of AArgs into AOptions. False, with the
 // reason on stderr, when the value is missing or not a language id.
 bool TakeLanguageOption(TCliArgs& AArgs, TChmExportOptions& AOptions) {
-    for (size_t i = 0; i < AArgs.size(); ++i) {
-        std::string value;
-        size_t taken = 1;
-        if (AArgs[i].rfind("--language=", 0) == 0) {
-            value = AArgs[i].substr(11);
-        } else if (AArgs[i] == "--language") {
-            if (i + 1 == AArgs.size()) {
-                std::cerr << "--language needs a Windows language id such as 0x0407\n";
-                return false;
-            }
-            value = AArgs[i + 1];
-            taken = 2;
-        } else {
-            continue;
-        }
-        AOptions.Language = ParseChmLanguage(value);
-        if (!AOptions.Language) {
-            std::cerr << "Not a Windows language id: " << value << " (expected 0x and up to four hexadecimal digits, "
-                      << "such as 0x0407)\n";
+    std::string value;
+    switch (TakeValueOption(AArgs, "--language", value)) {
+        case TOptionTake::Absent: return true;
+        case TOptionTake::MissingValue:
+            std::cerr << "--language needs a Windows language id such as 0x0407\n";
             return false;
-        }
-        AArgs.erase(AArgs.begin() + static_cast<long>(i), AArgs.begin() + static_cast<long>(i + taken));
-        return true;
+        case TOptionTake::Taken: break;
+    }
+    AOptions.Language = ParseChmLanguage(value);
+    if (!AOptions.Language) {
+        std::cerr << "Not a Windows language id: " << value << " (expected 0x and up to four hexadecimal digits, "
+                  << "such as 0x0407)\n";
+        return false;
     }
     return true;
 }

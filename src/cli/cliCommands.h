@@ -28,3 +28,7 @@ int CliFail(const std::string& AMessage, int AExitCode);
 // Checks that AArgs is exactly one PROJECT argument; otherwise prints the usage line of
 // ACommand to stderr and returns false.
 bool TakeProjectArgument(const TCliArgs& AArgs, const std::string& ACommand, std::string& AProject);
+
+enum class TOptionTake { Absent, Taken, MissingValue };
+// Takes the first "AName VALUE" or "AName=VALUE" out of AArgs into AValue.
+TOptionTake TakeValueOption(TCliArgs& AArgs, const std::string& AName, std::string& AValue);

@@ -1,10 +1,11 @@
 // pagewell-pdf: prints an HTML file to PDF with the browser engine, without a window.
 //
-//   pagewell-pdf [--timeout=SECONDS] [--margin=MM] --print-to-pdf=OUTPUT.pdf DOCUMENT
-//   pagewell-pdf [--timeout=SECONDS] [--margin=MM] DOCUMENT OUTPUT.pdf
+//   pagewell-pdf [OPTIONS] --print-to-pdf=OUTPUT.pdf DOCUMENT
+//   pagewell-pdf [OPTIONS] DOCUMENT OUTPUT.pdf
+//   OPTIONS: --timeout=SECONDS  --paper=a4|letter  --margin=MM or --margin=TOP,RIGHT,BOTTOM,LEFT
 //
-// DOCUMENT is a file path or a file: address. The page is printed on A4 once it and all its
-// images have loaded; an @page rule of the document decides its own margins. Exit code 0 when
+// DOCUMENT is a file path or a file: address. The page is printed on the paper given (A4 unless
+// told otherwise) with the margins given once it and all its images have loaded. Exit code 0 when
 // the PDF has been written, 1 when printing failed, 2 for a wrong command line; every failure is
 // explained on stderr.
 #include "uPdfPrintJob.h"
@@ -59,10 +60,25 @@ QString ParseArguments(const QStringList& AArgs, TPdfPrintOptions& AOptions) {
                 return QStringLiteral("bad value in ") + a;
             AOptions.FTimeoutMs = int(s * 1000);
         } else if (a.startsWith(QStringLiteral("--margin="))) {
-            const double mm = a.mid(int(std::strlen("--margin="))).toDouble(&ok);
-            if (!ok || mm < 0 || mm > 100)
+            const QStringList parts = a.mid(int(std::strlen("--margin="))).split(QLatin1Char(','));
+            if (parts.size() != 1 && parts.size() != 4)
                 return QStringLiteral("bad value in ") + a;
-            AOptions.FMarginsMm = QMarginsF(mm, mm, mm, mm);
+            QList<double> mm;
+            for (const QString& part : parts) {
+                mm << part.toDouble(&ok);
+                if (!ok || mm.back() < 0 || mm.back() > 100)
+                    return QStringLiteral("bad value in ") + a;
+            }
+            AOptions.FMarginsMm = parts.size() == 1 ? QMarginsF(mm[0], mm[0], mm[0], mm[0])
+                                                    : QMarginsF(mm[3], mm[0], mm[1], mm[2]);
+        } else if (a.startsWith(QStringLiteral("--paper="))) {
+            const QString paper = a.mid(int(std::strlen("--paper=")));
+            if (paper == QStringLiteral("a4"))
+                AOptions.FPaper = QPageSize::A4;
+            else if (paper == QStringLiteral("letter"))
+                AOptions.FPaper = QPageSize::Letter;
+            else
+                return QStringLiteral("bad value in ") + a;
         } else if (a.startsWith(QStringLiteral("--")))
             return QStringLiteral("unknown option ") + a;
         else
@@ -71,8 +87,8 @@ QString ParseArguments(const QStringList& AArgs, TPdfPrintOptions& AOptions) {
     if (AOptions.FOutputFile.isEmpty() && positional.size() == 2)
         AOptions.FOutputFile = positional.takeLast();
     if (positional.size() != 1 || AOptions.FOutputFile.isEmpty())
-        return QStringLiteral("usage: pagewell-pdf [--timeout=SECONDS] [--margin=MM] "
-                              "--print-to-pdf=OUTPUT.pdf DOCUMENT");
+        return QStringLiteral("usage: pagewell-pdf [--timeout=SECONDS] [--paper=a4|letter] "
+                              "[--margin=MM|TOP,RIGHT,BOTTOM,LEFT] --print-to-pdf=OUTPUT.pdf DOCUMENT");
     AOptions.FDocument = DocumentUrl(positional.first());
     if (!AOptions.FDocument.isValid() || !AOptions.FDocument.isLocalFile())
         return QStringLiteral("not a local document: ") + positional.first();

@@ -93,7 +93,7 @@ void TPdfPrintJob::PollUntilSettled() {
 void TPdfPrintJob::Print() {
     FPrinting = true;
     const QMarginsF& m = FOptions.FMarginsMm;
-    QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, m, QPageLayout::Millimeter);
+    QPageLayout layout(QPageSize(FOptions.FPaper), QPageLayout::Portrait, m, QPageLayout::Millimeter);
     FPage->printToPdf(
         [this](const QByteArray& APdf) {
             if (FDone)

@@ -6,6 +6,7 @@
 
 #include <QMarginsF>
 #include <QObject>
+#include <QPageSize>
 #include <QString>
 #include <QTimer>
 #include <QUrl>
@@ -18,7 +19,8 @@ class QWebEngineProfile;
 struct TPdfPrintOptions {
     QUrl FDocument;            // file: address of the HTML document
     QString FOutputFile;       // PDF file to write (replaced atomically)
-    QMarginsF FMarginsMm{10, 10, 10, 10};  // page margins when the document sets none
+    QPageSize::PageSizeId FPaper = QPageSize::A4;
+    QMarginsF FMarginsMm{10, 10, 10, 10};  // page margins (left, top, right, bottom)
     int FTimeoutMs = 600000;   // the whole job, loading and printing (a long manual takes a while)
 };
 

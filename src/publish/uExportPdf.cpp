@@ -2,6 +2,7 @@
 
 #include "uHtmlUtils.h"
 #include "uPdfOutline.h"
+#include "uPdfPageNumbers.h"
 #include "uProjectSettings.h"
 #include "uPublishCommon.h"
 #include "uTokenExpansion.h"
@@ -114,7 +115,7 @@ std::string PdfTopicBody(TTokenExpander& AExpander, const TDocProject& AProject,
     });
 }
 
-std::string BuildManualHtml(const TDocProject& AProject) {
+std::string BuildManualHtml(const TDocProject& AProject, TPdfPaper APaper) {
     std::vector<std::string> lines = {
         "<!doctype html>",
         "<html>",
@@ -124,10 +125,13 @@ std::string BuildManualHtml(const TDocProject& AProject) {
         "<link rel=\"stylesheet\" href=\"style.css\">",
         "<style>",
         "@page {",
-        "  size: auto;",
-        "  margin: 0mm;",
+        // Every page gets the margins: on html and body they would apply only above the first
+        // page and below the last one.
+        "  size: " + PdfPaperCssSize(APaper) + ";",
+        "  margin: " + IntToStr(ManualMargins.FTop) + "mm " + IntToStr(ManualMargins.FRight) + "mm " +
+            IntToStr(ManualMargins.FBottom) + "mm;",
         "}",
-        "html, body { margin:20; }",
+        "html, body { margin:0; }",
         "</style>",
         "</head>",
         "<body>",
@@ -189,17 +193,18 @@ TPdfExportResult ExportPdf(const TDocProject& AProject, const std::string& AOutp
     DeleteFileQuietly(htmlFile);
     DeleteFileQuietly(pdfFile);
 
-    WriteUtf8File(htmlFile, BuildManualHtml(AProject));
+    WriteUtf8File(htmlFile, BuildManualHtml(AProject, AOptions.FPaper));
     WriteUtf8File(CombinePath(AOutputFolder, "style.css"), BuildPdfStyleSheet(AProject));
     const std::string assets = CombinePath(AProject.RootPath(), "assets");
     if (DirectoryExists(assets))
         CopyAssetFiles(assets, CombinePath(AOutputFolder, "assets"));
 
-    PrintHtmlToPdf(htmlFile, pdfFile, AOptions.FPrinterSearch);
+    PrintHtmlToPdf(htmlFile, pdfFile, AOptions.FPrinterSearch, AOptions.FPaper);
     WaitForFile(pdfFile, PdfWaitTimeoutMs);
     TPdfExportResult result{pdfFile, {}};
     if (const std::string note = UnresolvedBookmarksNote(AddManualOutline(AProject, pdfFile).FUnresolved); !note.empty())
         result.FNotes.push_back(note);
+    AddPageNumbers(pdfFile);
     if (AOptions.FOpenFile)
         AOptions.FOpenFile(pdfFile);
     return result;

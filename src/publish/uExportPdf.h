@@ -8,6 +8,7 @@
 #pragma once
 
 #include "uDocModel.h"
+#include "uPdfPaper.h"
 #include "uPdfPrinter.h"
 #include "uTokenExpansion.h"
 
@@ -22,6 +23,8 @@ struct TPdfExportOptions {
     TPdfPrinterSearch FPrinterSearch = DefaultPdfPrinterSearch();
     // Opens a finished file the way the desktop's "open" does; empty opens nothing.
     std::function<void(const std::string& AFileName)> FOpenFile;
+    // The paper printed on; the reader's locale decides unless a caller says otherwise.
+    TPdfPaper FPaper = LocalePdfPaper();
 };
 
 // <RootPath>/build/pdf, the folder the Publish > PDF command writes into.
@@ -39,8 +42,9 @@ TPdfExportResult ExportPdf(const TDocProject& AProject, const std::string& AOutp
                            const TPdfExportOptions& AOptions = {});
 
 // The manual document: CR LF lines, the last one ended too; root topics at depth 0, excluded
-// topics left out with their whole subtree, sections never nested.
-std::string BuildManualHtml(const TDocProject& AProject);
+// topics left out with their whole subtree, sections never nested. Its @page rule sets APaper
+// and ManualMargins.
+std::string BuildManualHtml(const TDocProject& AProject, TPdfPaper APaper = TPdfPaper::A4);
 
 // "h" + (ADepth + 1), kept within h1..h6.
 std::string HeadingTagForDepth(int ADepth);

@@ -129,11 +129,27 @@ TPdfDocumentInfo ManualDocumentInfo(const TDocProject& AProject) {
     return {AProject.Title(), pagewell, pagewell};
 }
 
-void WritePdfOutline(const std::string& APdfFile, const std::vector<TPdfBookmark>& ABookmarks,
-                     const TPdfDocumentInfo& AInfo) {
+// Bookmarks, document information and page mode written into an open document.
+static void WriteOutlineInto(QPDF& pdf, const std::vector<TPdfBookmark>& ABookmarks, const TPdfDocumentInfo& AInfo);
+
+void RewritePdfFile(const std::string& APdfFile, const std::function<void(QPDF& APdf)>& AEdit) {
     QPDF pdf;
     pdf.setSuppressWarnings(true);
     pdf.processFile(APdfFile.c_str());
+    AEdit(pdf);
+    TReplacementFile out(APdfFile);
+    QPDFWriter writer(pdf, out.Path().c_str());
+    writer.setDeterministicID(true);
+    writer.write();
+    out.Commit();
+}
+
+void WritePdfOutline(const std::string& APdfFile, const std::vector<TPdfBookmark>& ABookmarks,
+                     const TPdfDocumentInfo& AInfo) {
+    RewritePdfFile(APdfFile, [&](QPDF& pdf) { WriteOutlineInto(pdf, ABookmarks, AInfo); });
+}
+
+static void WriteOutlineInto(QPDF& pdf, const std::vector<TPdfBookmark>& ABookmarks, const TPdfDocumentInfo& AInfo) {
     std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
 
     // The tree of bookmarks: a stack of the open ancestors of the next entry.
@@ -202,12 +218,6 @@ void WritePdfOutline(const std::string& APdfFile, const std::vector<TPdfBookmark
     info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(AInfo.FTitle));
     info.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString(AInfo.FCreator));
     info.replaceKey("/Producer", QPDFObjectHandle::newUnicodeString(AInfo.FProducer));
-
-    TReplacementFile out(APdfFile);
-    QPDFWriter writer(pdf, out.Path().c_str());
-    writer.setDeterministicID(true);
-    writer.write();
-    out.Commit();
 }
 
 TPdfOutlineResult AddManualOutline(const TDocProject& AProject, const std::string& APdfFile) {

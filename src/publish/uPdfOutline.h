@@ -11,8 +11,11 @@
 
 #include "uDocModel.h"
 
+#include <functional>
 #include <string>
 #include <vector>
+
+class QPDF;
 
 // One bookmark: its title, its nesting depth (0 for a root topic, not capped), the page index
 // from 0 and the place on that page (points from the top of the page).
@@ -52,6 +55,11 @@ struct TPdfOutlineResult {
 // The whole step on the printed manual APdfFile of AProject. Raises EAppError("Adding bookmarks
 // and metadata to <file> failed: <reason>").
 TPdfOutlineResult AddManualOutline(const TDocProject& AProject, const std::string& APdfFile);
+
+// Opens APdfFile with the PDF library, lets AEdit change the document and writes it into a
+// temporary file beside APdfFile that replaces it once complete; on any failure APdfFile stays
+// as it was. Raises the library's or EAppError's exception as it comes.
+void RewritePdfFile(const std::string& APdfFile, const std::function<void(QPDF& APdf)>& AEdit);
 
 // The note for the user when headings were not found; "" for 0.
 std::string UnresolvedBookmarksNote(size_t AUnresolved);

@@ -87,11 +87,17 @@ std::string PdfDocumentAddress(const std::string& AHtmlPath) {
 }
 
 std::vector<std::string> PdfPrinterArguments(const TPdfPrinter& APrinter, const std::string& AHtmlPath,
-                                             const std::string& APdfPath, const std::string& AProfileFolder) {
+                                             const std::string& APdfPath, const std::string& AProfileFolder,
+                                             TPdfPaper APaper) {
     const std::string pdf = ExpandFileName(APdfPath);
     const std::string address = PdfDocumentAddress(AHtmlPath);
     if (APrinter.FKind == TPdfPrinterKind::Bundled)
-        return {APrinter.FPath, "--print-to-pdf=" + pdf, address};
+        return {APrinter.FPath,
+                "--paper=" + PdfPaperName(APaper),
+                "--margin=" + IntToStr(ManualMargins.FTop) + "," + IntToStr(ManualMargins.FRight) + "," +
+                    IntToStr(ManualMargins.FBottom) + "," + IntToStr(ManualMargins.FLeft),
+                "--print-to-pdf=" + pdf,
+                address};
     std::vector<std::string> args = {
         APrinter.FPath,
         "--headless",
@@ -102,6 +108,8 @@ std::vector<std::string> PdfPrinterArguments(const TPdfPrinter& APrinter, const 
         "--kiosk-printing",
         "--user-data-dir=" + AProfileFolder,
         "--print-to-pdf=" + pdf,
+        // The margins are the document's: no date, title, file path or page count in them.
+        "--no-pdf-header-footer",
         // Nothing else talks to the network or updates itself while the browser prints.
         "--disable-background-networking",
         "--disable-component-update",
@@ -114,16 +122,17 @@ std::vector<std::string> PdfPrinterArguments(const TPdfPrinter& APrinter, const 
     return args;
 }
 
-void PrintHtmlToPdf(const std::string& AHtmlPath, const std::string& APdfPath, const TPdfPrinterSearch& ASearch) {
+void PrintHtmlToPdf(const std::string& AHtmlPath, const std::string& APdfPath, const TPdfPrinterSearch& ASearch,
+                    TPdfPaper APaper) {
     const TPdfPrinter printer = FindPdfPrinter(ASearch);
     if (printer.FKind == TPdfPrinterKind::None)
         throw EAppError("Microsoft Edge not found");
     if (printer.FKind == TPdfPrinterKind::Bundled) {
-        RunProcessAndWait(PdfPrinterArguments(printer, AHtmlPath, APdfPath, {}));
+        RunProcessAndWait(PdfPrinterArguments(printer, AHtmlPath, APdfPath, {}, APaper));
         return;
     }
     TTempProfileFolder profile;
-    RunProcessAndWait(PdfPrinterArguments(printer, AHtmlPath, APdfPath, profile.Path()));
+    RunProcessAndWait(PdfPrinterArguments(printer, AHtmlPath, APdfPath, profile.Path(), APaper));
 }
 
 void WaitForFile(const std::string& APath, int ATimeoutMs) {

@@ -7,6 +7,8 @@
 // no shell) and waited for without time limit; only the PDF file they leave behind counts.
 #pragma once
 
+#include "uPdfPaper.h"
+
 #include <string>
 #include <vector>
 
@@ -42,16 +44,19 @@ TPdfPrinter FindPdfPrinter(const TPdfPrinterSearch& ASearch);
 std::string PdfDocumentAddress(const std::string& AHtmlPath);
 
 // Full command line (program first) for printing the document at AHtmlPath to APdfPath.
-// AProfileFolder is the browser's user-data folder (unused by pagewell-pdf).
+// AProfileFolder is the browser's user-data folder (unused by pagewell-pdf). The browser prints
+// no header and footer of its own into the margins and takes paper and margins from the
+// document's @page rule; pagewell-pdf is given APaper and ManualMargins.
 std::vector<std::string> PdfPrinterArguments(const TPdfPrinter& APrinter, const std::string& AHtmlPath,
-                                             const std::string& APdfPath, const std::string& AProfileFolder);
+                                             const std::string& APdfPath, const std::string& AProfileFolder,
+                                             TPdfPaper APaper = TPdfPaper::A4);
 
 // Finds a printer ("Microsoft Edge not found" when there is none at all), runs it on the
 // document and waits for it to end. A browser gets a fresh profile folder in the temporary
 // folder, removed afterwards. Start failures are raised; the printer's exit code is not judged,
 // WaitForFile decides.
 void PrintHtmlToPdf(const std::string& AHtmlPath, const std::string& APdfPath,
-                    const TPdfPrinterSearch& ASearch = DefaultPdfPrinterSearch());
+                    const TPdfPrinterSearch& ASearch = DefaultPdfPrinterSearch(), TPdfPaper APaper = TPdfPaper::A4);
 
 // Returns once APath exists with a size above 0, checking at once and then every 50 ms; raises
 // "PDF file was not created in time" when ATimeoutMs have passed without that.

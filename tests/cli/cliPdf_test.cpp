@@ -8,6 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <tuple>
+#include <locale.h>
 
 using namespace webhelp_fixture;
 
@@ -33,6 +35,23 @@ TPdfRun RunProgram(const std::string& AProgram, const std::vector<std::string>& 
 }
 
 const std::string kCli = PAGEWELL_APP_DIR "/pagewell-cli";
+
+// Width and height in points from pdfinfo's "Page size:" line of the first page.
+std::pair<double, double> PageSize(const std::string& APdf, const TTempDir& ADir) {
+    const TPdfRun info = RunProgram("pdfinfo", {APdf}, ADir);
+    const size_t at = info.Out.find("Page size:");
+    if (info.ExitCode != 0 || at == std::string::npos)
+        return {0, 0};
+    const std::string size = info.Out.substr(at + 10);
+    return {std::stod(size), std::stod(size.substr(size.find('x') + 1))};
+}
+
+bool LocaleInstalled(const char* AName) {
+    locale_t loc = ::newlocale(LC_ALL_MASK, AName, static_cast<locale_t>(nullptr));
+    if (loc)
+        ::freelocale(loc);
+    return loc != nullptr;
+}
 
 }  // namespace
 
@@ -82,5 +101,39 @@ TEST(CliPdf, failuresAndUsage) {
 
     run = RunProgram(kCli, {"publish", "pdf"}, dir);
     EXPECT_EQ(run.ExitCode, 2);
-    EXPECT_NE(run.Err.find("usage: pagewell-cli publish pdf PROJECT"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("usage: pagewell-cli publish pdf [--paper a4|letter] PROJECT"), std::string::npos)
+        << run.Err;
+    const std::vector<std::string> badPaper[] = {
+        {"publish", "pdf", "--paper", "b5", dir / "Docs/Manual"},
+        {"publish", "pdf", "--paper=A4", dir / "Docs/Manual"},
+        {"publish", "pdf", dir / "Docs/Manual", "--paper"},
+    };
+    for (const std::vector<std::string>& args : badPaper) {
+        run = RunProgram(kCli, args, dir);
+        EXPECT_EQ(run.ExitCode, 2) << args[3];
+        EXPECT_EQ(run.Err, "--paper needs a4 or letter\n") << args[3];
+    }
+}
+
+TEST(CliPdf, paperFollowsTheLocaleUnlessTheCommandLineNamesIt) {
+    if (!IsExecutableFile(PAGEWELL_APP_DIR "/pagewell-pdf"))
+        GTEST_SKIP() << "pagewell-pdf is not built (no Qt WebEngine)";
+    if (!LocaleInstalled("en_US.UTF-8"))
+        GTEST_SKIP() << "en_US.UTF-8 is not installed (scripts/install-deps generates it)";
+    TTempDir dir;
+    TDocProject project;
+    WriteFixtureProject(dir / "Manual", project);
+    const std::string pdf = dir / "Manual/build/pdf/manual.pdf";
+    TScopedEnv lcAll("LC_ALL", "en_US.UTF-8");
+
+    TPdfRun run = RunProgram(kCli, {"publish", "pdf", dir / "Manual"}, dir);
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    auto [width, height] = PageSize(pdf, dir);
+    EXPECT_NEAR(width, 612, 1);
+    EXPECT_NEAR(height, 792, 1);
+    run = RunProgram(kCli, {"publish", "pdf", "--paper", "a4", dir / "Manual"}, dir);
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    std::tie(width, height) = PageSize(pdf, dir);
+    EXPECT_NEAR(width, 595.28, 1);
+    EXPECT_NEAR(height, 841.89, 1);
 }

@@ -2,6 +2,7 @@
 // the PDF printed by the real pagewell-pdf, read back with poppler's pdftotext, pdfimages and
 // pdfinfo and with qpdf (bookmarks, document information).
 #include "uExportPdf.h"
+#include "uPdfHeadingSearch.h"
 #include "uPdfOutline.h"
 #include "uProcess.h"
 #include "uSettingsCss.h"
@@ -94,7 +95,7 @@ std::string ExpectedManual() {
         levels += Section(LevelId(level), "h" + IntToStr(std::min(level + 1, 6)), "Level " + IntToStr(level), "");
     return CrLfLines({"<!doctype html>", "<html>", "<head>", "<meta charset=\"utf-8\">",
                       "<title>Docs &amp; &lt;More&gt;</title>", "<link rel=\"stylesheet\" href=\"style.css\">",
-                      "<style>", "@page {", "  size: auto;", "  margin: 0mm;", "}", "html, body { margin:20; }",
+                      "<style>", "@page {", "  size: A4;", "  margin: 20mm 18mm 25mm;", "}", "html, body { margin:0; }",
                       "</style>", "</head>", "<body>"}) +
            Section(kA, "h1", "Start here",
                    "<p>Hello Pagewell &lt;Pro&gt;</p>\r\n<p><a href=\"#" + kX + "\">excluded</a> <a href=\"#\">unknown</a> "
@@ -129,6 +130,55 @@ TPdfExportOptions RealPrinter(std::vector<std::string>* AOpened = nullptr) {
 }
 
 bool HaveBundledPrinter() { return IsExecutableFile(std::string(PAGEWELL_APP_DIR) + "/" + BundledPdfPrinterName); }
+
+// A browser on PATH that hands its print to our own printer. A browser takes paper and margins
+// from the document's @page rule; the engine under pagewell-pdf takes the paper from it but not
+// the margins, so the stand-in passes the margins that rule sets, nothing else.
+TPdfExportOptions BrowserStandIn(const TTempDir& ATmp) {
+    const std::string bin = ATmp / "browser";
+    PutFile(CombinePath(bin, "chromium"),
+            "#!/bin/sh\nfor a in \"$@\"; do case \"$a\" in --print-to-pdf=*) out=\"$a\";; esac; doc=\"$a\"; done\n"
+            "exec '" + std::string(PAGEWELL_APP_DIR) + "/pagewell-pdf' --margin=20,18,25,18 \"$out\" \"$doc\"\n");
+    ::chmod(CombinePath(bin, "chromium").c_str(), 0755);
+    TPdfExportOptions options;
+    options.FPrinterSearch = {bin, ATmp / "no app folder"};
+    return options;
+}
+
+struct TPrintedPage {
+    double FWidth = 0, FHeight = 0;
+    double FMinEdgeDistance = 1e9;  // of any word's box to the nearest page edge, in points
+    size_t FWords = 0;
+    TPdfWord FLowest;               // the word lowest on the page (boxes from the top)
+};
+
+double Attribute(const std::string& ATag, const std::string& AName) {
+    const size_t at = ATag.find(" " + AName + "=\"");
+    return at == std::string::npos ? -1 : std::stod(ATag.substr(at + AName.size() + 3));
+}
+
+// Every page's size and how near its words come to an edge, from pdftotext -bbox.
+std::vector<TPrintedPage> ReadPrintedPages(const std::string& APdf, const TTempDir& ATmp) {
+    const std::string xml = RunAndCapture({Tool("pdftotext"), "-bbox", APdf, "-"}, ATmp / "bbox.html");
+    std::vector<TPrintedPage> pages;
+    for (size_t at = xml.find('<'); at != std::string::npos; at = xml.find('<', at + 1)) {
+        const std::string tag = xml.substr(at, xml.find('>', at) - at);
+        if (StartsWith(tag, "<page ")) {
+            pages.push_back({Attribute(tag, "width"), Attribute(tag, "height")});
+        } else if (StartsWith(tag, "<word ") && !pages.empty()) {
+            TPrintedPage& p = pages.back();
+            ++p.FWords;
+            if (Attribute(tag, "yMax") > p.FLowest.FBottom) {
+                const size_t textAt = xml.find('>', at) + 1;
+                p.FLowest = {xml.substr(textAt, xml.find('<', textAt) - textAt), Attribute(tag, "xMin"),
+                             Attribute(tag, "yMin"), Attribute(tag, "xMax"), Attribute(tag, "yMax")};
+            }
+            p.FMinEdgeDistance = std::min({p.FMinEdgeDistance, Attribute(tag, "xMin"), Attribute(tag, "yMin"),
+                                           p.FWidth - Attribute(tag, "xMax"), p.FHeight - Attribute(tag, "yMax")});
+        }
+    }
+    return pages;
+}
 
 struct TOutlineEntry {
     std::string FTitle;
@@ -174,6 +224,9 @@ TEST(ExportPdf, manualDocumentIsByteExact) {
     TDocProject project;
     WriteManualProject(ProjectRoot(tmp), project);
     EXPECT_EQ(BuildManualHtml(project), ExpectedManual());
+    std::string letter = ExpectedManual();
+    letter.replace(letter.find("size: A4;"), 9, "size: letter;");
+    EXPECT_EQ(BuildManualHtml(project, TPdfPaper::Letter), letter);
 }
 
 TEST(ExportPdf, headingTagsAndHeadingTexts) {
@@ -241,6 +294,7 @@ TEST(ExportPdf, noPrinterStillWritesDocumentStyleSheetAndAssets) {
     std::vector<std::string> opened;
     TPdfExportOptions options;
     options.FPrinterSearch = {"", tmp / "nowhere"};
+    options.FPaper = TPdfPaper::A4;  // whatever the test's locale
     options.FOpenFile = [&](const std::string& AFile) { opened.push_back(AFile); };
 
     try {
@@ -271,6 +325,7 @@ TEST(ExportPdf, printerThatWritesNothingTimesOutEvenWithAnOldPdfPresent) {
     ::chmod(CombinePath(app, "pagewell-pdf").c_str(), 0755);
     TPdfExportOptions options;
     options.FPrinterSearch = {"", app};
+    options.FPaper = TPdfPaper::A4;
     bool opened = false;
     options.FOpenFile = [&](const std::string&) { opened = true; };
 
@@ -375,15 +430,7 @@ TEST(ExportPdf, browserPrintGetsBookmarksOnTheHeadingPagesAndDocumentInformation
     TTempDir tmp;
     TDocProject project;
     WriteBookmarkProject(ProjectRoot(tmp), project);
-    // A browser on PATH that hands its print to our own printer: the step after printing is the
-    // one every printer gets.
-    const std::string bin = tmp / "browser";
-    PutFile(CombinePath(bin, "chromium"),
-            "#!/bin/sh\nfor a in \"$@\"; do case \"$a\" in --print-to-pdf=*) out=\"$a\";; esac; doc=\"$a\"; done\n"
-            "exec '" + std::string(PAGEWELL_APP_DIR) + "/pagewell-pdf' \"$out\" \"$doc\"\n");
-    ::chmod(CombinePath(bin, "chromium").c_str(), 0755);
-    TPdfExportOptions options;
-    options.FPrinterSearch = {bin, tmp / "no app folder"};
+    TPdfExportOptions options = BrowserStandIn(tmp);
     const std::string out = PdfOutputFolder(project);
     const std::string manualBefore = BuildManualHtml(project);
 
@@ -432,7 +479,8 @@ TEST(ExportPdf, bookmarkStepFailureNamesTheStepAndLeavesThePrintedFileAlone) {
     WriteBookmarkProject(ProjectRoot(tmp), project);
     const std::string app = tmp / "app";
     PutFile(CombinePath(app, "pagewell-pdf"),
-            "#!/bin/sh\nprintf '%%PDF-1.4 cut short' > \"${1#--print-to-pdf=}\"\n");
+            "#!/bin/sh\nfor a in \"$@\"; do case \"$a\" in --print-to-pdf=*) out=\"${a#--print-to-pdf=}\";; esac; done\n"
+            "printf '%%PDF-1.4 cut short' > \"$out\"\n");
     ::chmod(CombinePath(app, "pagewell-pdf").c_str(), 0755);
     TPdfExportOptions options;
     options.FPrinterSearch = {"", app};
@@ -482,4 +530,43 @@ TEST(ExportPdf, fragmentLinksPointAtRenamedAnchorsOnly) {
     EXPECT_NE(after.find(Section(kB, "h2", "Beta", renamedB)), std::string::npos) << after;
     EXPECT_NE(after.find(plainOut + fragmentOut), std::string::npos) << after;
     EXPECT_EQ(ReplaceText(ReplaceText(after, renamedB, bodyB), fragmentOut, ""), before);
+}
+
+TEST(ExportPdf, bothPrintersPrintOnTheChosenPaperWithMarginsAndNumbersOnEveryPage) {
+    if (!HaveBundledPrinter())
+        GTEST_SKIP() << "pagewell-pdf is not built (no Qt WebEngine)";
+    TTempDir tmp;
+    TDocProject project;
+    WriteBookmarkProject(ProjectRoot(tmp), project);
+    const double tenMm = 10 / 25.4 * 72;
+    const struct {
+        const char* FPrinter;
+        TPdfPaper FPaper;
+    } runs[] = {{"pagewell-pdf", TPdfPaper::Letter}, {"browser", TPdfPaper::Letter}, {"browser", TPdfPaper::A4}};
+    for (const auto& run : runs) {
+        TPdfExportOptions options = std::string(run.FPrinter) == "browser" ? BrowserStandIn(tmp) : RealPrinter();
+        options.FPaper = run.FPaper;
+        const std::string pdf = ExportPdf(project, PdfOutputFolder(project), options).FPdfFile;
+        const std::vector<TPrintedPage> pages = ReadPrintedPages(pdf, tmp);
+        ASSERT_GT(pages.size(), 2u) << run.FPrinter;
+        for (size_t i = 0; i < pages.size(); ++i) {
+            EXPECT_NEAR(pages[i].FWidth, PdfPaperWidthPt(run.FPaper), 1) << run.FPrinter << " page " << i + 1;
+            EXPECT_NEAR(pages[i].FHeight, PdfPaperHeightPt(run.FPaper), 1) << run.FPrinter << " page " << i + 1;
+            EXPECT_GT(pages[i].FWords, 0u) << run.FPrinter << " page " << i + 1;
+            EXPECT_GT(pages[i].FMinEdgeDistance, tenMm) << run.FPrinter << " page " << i + 1;
+            // The number: lowest on the page, centred, its baseline 12 mm above the bottom edge
+            // (the box reaches below the baseline by the font's descent).
+            const TPdfWord& number = pages[i].FLowest;
+            EXPECT_EQ(number.FText, IntToStr(static_cast<long long>(i + 1))) << run.FPrinter;
+            EXPECT_NEAR((number.FLeft + number.FRight) / 2, pages[i].FWidth / 2, 1) << run.FPrinter << " page " << i + 1;
+            EXPECT_NEAR(pages[i].FHeight - number.FBottom, 12 / 25.4 * 72 - 0.207 * 9, 1.5) << run.FPrinter;
+            EXPECT_NEAR(number.FBottom - number.FTop, 9, 1.5) << run.FPrinter;
+        }
+        // The reader's page box shows the same numbers.
+        const nlohmann::json labels = nlohmann::json::parse(
+            RunAndCapture({Tool("qpdf"), "--json", "--json-key=pagelabels", pdf}, tmp / "labels.json"))["pagelabels"];
+        ASSERT_EQ(labels.size(), 1u) << labels.dump();
+        EXPECT_EQ(labels[0]["index"], 0);
+        EXPECT_EQ(labels[0]["label"]["/S"], "/D") << labels.dump();
+    }
 }

@@ -123,6 +123,8 @@ TEST(PdfPrinter, browserGetsHeadlessFlagsAFreshProfileAndUnsplitPaths) {
     ASSERT_GE(args.size(), expectedStart.size() + 3);
     EXPECT_EQ(std::vector<std::string>(args.begin(), args.begin() + 6), expectedStart);
     EXPECT_EQ(ValueOf(args, "--print-to-pdf="), pdf);
+    EXPECT_EQ(ValueOf(args, "--no-pdf-header-footer"), "");
+    EXPECT_EQ(ValueOf(args, "--paper"), "<missing>") << "the browser takes the paper from the document";
     EXPECT_EQ(args.back(), "file://" + html);  // literal spaces, one argument
     if (::geteuid() == 0) {
         EXPECT_EQ(ValueOf(args, "--no-sandbox"), "");
@@ -134,18 +136,20 @@ TEST(PdfPrinter, browserGetsHeadlessFlagsAFreshProfileAndUnsplitPaths) {
     EXPECT_EQ(GetFile(pdf), "%PDF");
 }
 
-TEST(PdfPrinter, bundledPrinterGetsOutputAndDocumentOnly) {
+TEST(PdfPrinter, bundledPrinterGetsPaperMarginsOutputAndDocument) {
     TTempDir tmp;
     const std::string app = tmp / "app folder";
     PutScript(CombinePath(app, "pagewell-pdf"), RecordingPrinter);
     const std::string html = tmp / "a b/manual.html", pdf = tmp / "a b/manual.pdf";
     EnsureDir(tmp / "a b");
 
-    PrintHtmlToPdf(html, pdf, {"", app});
-
-    EXPECT_EQ(ReadLines(CombinePath(app, "args.txt")),
-              (std::vector<std::string>{"--print-to-pdf=" + pdf, "file://" + html}));
-    EXPECT_EQ(GetFile(pdf), "%PDF");
+    for (TPdfPaper paper : {TPdfPaper::A4, TPdfPaper::Letter}) {
+        PrintHtmlToPdf(html, pdf, {"", app}, paper);
+        EXPECT_EQ(ReadLines(CombinePath(app, "args.txt")),
+                  (std::vector<std::string>{"--paper=" + PdfPaperName(paper), "--margin=20,18,25,18",
+                                            "--print-to-pdf=" + pdf, "file://" + html}));
+        EXPECT_EQ(GetFile(pdf), "%PDF");
+    }
 }
 
 TEST(Process, reportsExitCodesSignalsAndStartFailures) {
