@@ -9,25 +9,12 @@
 #include "uTopicHeaders.h"
 #include "uUtils.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <unordered_set>
 
 namespace {
-
-// The project ResolveWebHelpTopicLink consults, set for the duration of a page loop.
-thread_local const TDocProject* GExportingProject = nullptr;
-
-class TExportingProjectScope {
-public:
-    explicit TExportingProjectScope(const TDocProject& AProject) : FPrevious(GExportingProject) {
-        GExportingProject = &AProject;
-    }
-    ~TExportingProjectScope() { GExportingProject = FPrevious; }
-    TExportingProjectScope(const TExportingProjectScope&) = delete;
-    TExportingProjectScope& operator=(const TExportingProjectScope&) = delete;
-
-private:
-    const TDocProject* FPrevious;
-};
 
 std::string TopicPageRef(const std::string& AID) { return "topics/" + TopicPageFileName(AID); }
 
@@ -38,6 +25,74 @@ void WriteJsonWithScript(const std::string& AOutputRoot, const std::string& ANam
     WriteUtf8File(CombinePath(AOutputRoot, AName + ".json"), json);
     WriteUtf8File(CombinePath(AOutputRoot, AName + ".js"), "window." + AVariable + " = " + json + ";");
 }
+
+// search.json and search.js written entry by entry, so the index is never held whole. Both go
+// to temporary files renamed into place by Finish; without Finish they are removed.
+class TSearchIndexWriter {
+public:
+    explicit TSearchIndexWriter(const std::string& AOutputRoot)
+        : FJson(AOutputRoot, "search.json", "{\"topics\":["),
+          FScript(AOutputRoot, "search.js", "window.__SV_SEARCH = {\"topics\":[") {}
+
+    void Add(std::string_view AEntryJson) {
+        if (FCount++ > 0) {
+            FJson.Write(",");
+            FScript.Write(",");
+        }
+        FJson.Write(AEntryJson);
+        FScript.Write(AEntryJson);
+    }
+
+    void Finish() {
+        FJson.Write("]}");
+        FScript.Write("]};");
+        FJson.Finish();
+        FScript.Finish();
+    }
+
+private:
+    class TPart {
+    public:
+        TPart(const std::string& AFolder, const std::string& AName, std::string_view AHead)
+            : FFinal(CombinePath(AFolder, AName)), FTemp(CombinePath(AFolder, "." + AName + ".tmp-" + NewGuidHex().substr(0, 12))) {
+            FFile = std::fopen(FTemp.c_str(), "wb");
+            if (!FFile)
+                throw EAppError("Cannot create file \"" + FFinal + "\": " + std::strerror(errno));
+            Write(AHead);
+        }
+        ~TPart() {
+            if (FFile) {
+                std::fclose(FFile);
+                std::remove(FTemp.c_str());
+            }
+        }
+        TPart(const TPart&) = delete;
+        TPart& operator=(const TPart&) = delete;
+
+        void Write(std::string_view AText) {
+            if (std::fwrite(AText.data(), 1, AText.size(), FFile) != AText.size())
+                throw EAppError("Cannot write file \"" + FFinal + "\": " + std::strerror(errno));
+        }
+        void Finish() {
+            std::FILE* file = FFile;
+            FFile = nullptr;
+            if (std::fclose(file) != 0 || std::rename(FTemp.c_str(), FFinal.c_str()) != 0) {
+                const int err = errno;
+                std::remove(FTemp.c_str());
+                throw EAppError("Cannot write file \"" + FFinal + "\": " + std::strerror(err));
+            }
+        }
+
+    private:
+        std::string FFinal;
+        std::string FTemp;
+        std::FILE* FFile = nullptr;
+    };
+
+    TPart FJson;
+    TPart FScript;
+    size_t FCount = 0;
+};
 
 TJson TocNodes(const TDocProject& AProject, const std::vector<std::string>& AIDs,
                std::unordered_set<std::string>& AVisited) {
@@ -138,11 +193,48 @@ std::string WebHelpFooter(const TProjectSettings& ASettings) {
            EscapeHtml(ASettings.CopyrightText) + "</div>";
 }
 
-std::string ResolveWebHelpTopicLink(const std::string& AID) {
-    if (!GExportingProject)
-        return {};
-    const TTopic* topic = GExportingProject->Topics().find(AID);
+std::string ResolveWebHelpTopicLink(const TDocProject& AProject, const std::string& AID) {
+    const TTopic* topic = AProject.Topics().find(AID);
     return topic && !topic->ExcludeWeb() ? TopicPageFileName(AID) : std::string();
+}
+
+TWebHelpExportContext::TWebHelpExportContext(const TDocProject& AProject, const TProjectSettings& ASettings)
+    : FProject(AProject),
+      FPageBg(ColorToHex(ASettings.DefaultPageBgColor)),
+      FFooter(WebHelpFooter(ASettings)),
+      FResolver([&AProject](const std::string& AID) { return ResolveWebHelpTopicLink(AProject, AID); }) {}
+
+TWebHelpTopicOutput TWebHelpExportContext::BuildTopic(const TTopic& ATopic, TTokenExpander& AExpander) const {
+    RequireTopicIdIsFileName(ATopic.ID());
+    const std::string stored = ReadTopicBody(FProject, ATopic.ID());
+    std::string text = stored;
+    if (Trim(text).empty())
+        text = "<h1>" + EscapeHtml(ATopic.Title()) + "</h1>";
+    const std::string expanded = AExpander.Expand(text);
+    // The search text comes from the topic's HtmlPath file, which is normally the body just read.
+    std::string searchText;
+    if (ATopic.HtmlPath() == TopicBodyFilePath(FProject, ATopic.ID()))
+        searchText = HtmlToPlainText(text == stored ? expanded : AExpander.Expand(stored));
+    else
+        searchText = HtmlToPlainText(AExpander.Expand(ReadTopicHtmlPath(ATopic)));
+    text = RewriteDocLinks(expanded, FResolver);
+    text = RebaseAssetLinks(text);
+    text = MakeWhiteBackgroundsTransparent(text);
+    const TTopicHeader header = WebHelpTopicHeader(FProject, ATopic.ID());
+    TSearchTopicWords words = AnalyseSearchTopic(ATopic.Title(), JoinWithSpaces(ATopic.Keywords()), searchText);
+    std::string entry = WebHelpSearchEntry(ATopic, searchText);
+    return {BuildWebHelpPage(text, header.Html, header.Bg, FPageBg, "../style.css", FFooter), std::move(entry),
+            std::move(searchText), std::move(words)};
+}
+
+std::string WebHelpSearchEntry(const TTopic& ATopic, const std::string& APlainText) {
+    TJson entry = TJson::object();
+    entry["id"] = ATopic.ID();
+    entry["title"] = ATopic.Title();
+    entry["file"] = TopicPageRef(ATopic.ID());
+    entry["text"] = APlainText;
+    entry["keywords"] = JoinWithSpaces(ATopic.Keywords());
+    return JsonWrite(entry);
 }
 
 std::vector<std::string> WebHelpTocOrder(const TDocProject& AProject) {
@@ -159,6 +251,18 @@ void WriteWebHelpToc(const TDocProject& AProject, const std::string& AOutputRoot
     WriteJsonWithScript(AOutputRoot, "toc", "__SV_TOC", toc);
 }
 
+namespace {
+
+std::vector<const TTopic*> WebHelpTopics(const TDocProject& AProject) {
+    std::vector<const TTopic*> topics;
+    for (const TTopic& topic : AProject.Topics())
+        if (!topic.ExcludeWeb())
+            topics.push_back(&topic);
+    return topics;
+}
+
+}  // namespace
+
 void WriteWebHelpSearchIndex(const TDocProject& AProject, const std::string& AOutputRoot, TTokenExpander* AExpander,
                              const TSearchIndexOptions& AIndexOptions) {
     TSearchIndexBuilder prebuilt(WebHelpTocOrder(AProject), AIndexOptions);
@@ -167,57 +271,55 @@ void WriteWebHelpSearchIndex(const TDocProject& AProject, const std::string& AOu
         own = std::make_unique<TTokenExpander>(AProject);
         AExpander = own.get();
     }
-    TJson topics = TJson::array();
-    for (const TTopic& topic : AProject.Topics()) {
-        if (topic.ExcludeWeb())
-            continue;
-        TJson entry = TJson::object();
-        entry["id"] = topic.ID();
-        entry["title"] = topic.Title();
-        entry["file"] = TopicPageRef(topic.ID());
-        entry["text"] = HtmlToPlainText(AExpander->Expand(ReadTopicHtmlPath(topic)));
-        entry["keywords"] = JoinWithSpaces(topic.Keywords());
-        prebuilt.Add(topic.ID(), topic.Title(), TopicPageRef(topic.ID()), entry["text"].get<std::string>(),
-                     entry["keywords"].get<std::string>());
-        topics.push_back(std::move(entry));
+    TSearchIndexWriter index(AOutputRoot);
+    for (const TTopic* topic : WebHelpTopics(AProject)) {
+        const std::string text = HtmlToPlainText(AExpander->Expand(ReadTopicHtmlPath(*topic)));
+        index.Add(WebHelpSearchEntry(*topic, text));
+        prebuilt.Add(topic->ID(), topic->Title(), TopicPageRef(topic->ID()), text, JoinWithSpaces(topic->Keywords()));
     }
-    TJson index = TJson::object();
-    index["topics"] = std::move(topics);
-    WriteJsonWithScript(AOutputRoot, "search", "__SV_SEARCH", index);
+    index.Finish();
     prebuilt.Write(AOutputRoot);
 }
 
-void ExportWebHelp(const TDocProject& AProject, const std::string& AOutputRoot) {
+void ExportWebHelp(const TDocProject& AProject, const std::string& AOutputRoot, const TPublishOptions& AOptions) {
     EnsureDir(AOutputRoot);
     const TProjectSettings settings = LoadPublishSettings(AProject);
-    const std::string pageBg = ColorToHex(settings.DefaultPageBgColor);
-    const std::string footer = WebHelpFooter(settings);
+    const TWebHelpExportContext context(AProject, settings);
     const std::string topicsOut = EnsureDir(CombinePath(AOutputRoot, "topics"));
     EnsureDir(CombinePath(AOutputRoot, "assets"));
 
-    TTokenExpander expander(AProject);
-    {
-        TExportingProjectScope scope(AProject);
-        for (const TTopic& topic : AProject.Topics()) {
-            if (topic.ExcludeWeb())
-                continue;
-            RequireTopicIdIsFileName(topic.ID());
-            std::string text = ReadTopicBody(AProject, topic.ID());
-            if (Trim(text).empty())
-                text = "<h1>" + EscapeHtml(topic.Title()) + "</h1>";
-            text = ExpandAndRewriteTopicLinks(expander, text, ResolveWebHelpTopicLink);
-            text = RebaseAssetLinks(text);
-            text = MakeWhiteBackgroundsTransparent(text);
-            const TTopicHeader header = WebHelpTopicHeader(AProject, topic.ID());
-            WriteUtf8File(CombinePath(topicsOut, TopicPageFileName(topic.ID())),
-                          BuildWebHelpPage(text, header.Html, header.Bg, pageBg, "../style.css", footer));
-        }
-    }
+    // Pages are written by the workers; the search entries come back in topic order.
+    const std::vector<const TTopic*> topics = WebHelpTopics(AProject);
+    const size_t workers = PipelineWorkerCount(AOptions, topics.size());
+    TExpanderPool expanders(AProject, workers);
+    TSearchIndexWriter index(AOutputRoot);
+    TSearchIndexBuilder prebuilt(WebHelpTocOrder(AProject));
+    // What a worker made for the prebuilt index waits here, by topic, until it is handed on.
+    std::vector<TWebHelpTopicOutput> pending(topics.size());
+    RunPagePipeline(
+        topics.size(), AOptions,
+        [&](size_t AIndex, size_t AWorker) {
+            const TTopic& topic = *topics[AIndex];
+            TWebHelpTopicOutput out = context.BuildTopic(topic, expanders.For(AWorker));
+            WriteOutputFile(CombinePath(topicsOut, TopicPageFileName(topic.ID())), out.Page);
+            out.Page.clear();
+            std::string entry = std::move(out.SearchEntry);
+            pending[AIndex] = std::move(out);
+            return entry;
+        },
+        [&](size_t AIndex, std::string&& AEntry) {
+            index.Add(AEntry);
+            TWebHelpTopicOutput out = std::move(pending[AIndex]);
+            const TTopic& topic = *topics[AIndex];
+            prebuilt.Add(topic.ID(), topic.Title(), TopicPageRef(topic.ID()), out.SearchText, std::move(out.Words));
+        });
 
+    ThrowIfCancelled(AOptions);
     CopyProjectAssets(AProject, AOutputRoot);
     WriteUtf8File(CombinePath(AOutputRoot, "style.css"), WebHelpStyleSheet(AProject, settings));
     WriteWebHelpToc(AProject, AOutputRoot);
-    WriteWebHelpSearchIndex(AProject, AOutputRoot, &expander);
+    index.Finish();
+    prebuilt.Write(AOutputRoot);
 }
 
 std::string InstallWebHelpViewer(const std::string& ATemplateDir, const std::string& AOutputRoot,
@@ -249,10 +351,13 @@ std::string WebHelpOutputRoot(const TDocProject& AProject) {
 }
 
 std::string PublishWebHelp(const TDocProject& AProject, const TProjectSettings* AWindowSettings,
-                           const std::string& ATemplateDir) {
-    const std::string output = EnsureDir(WebHelpOutputRoot(AProject));
-    ExportWebHelp(AProject, output);
+                           const std::string& ATemplateDir, const TPublishOptions& AOptions) {
+    TStagedOutput output(WebHelpOutputRoot(AProject));
+    ExportWebHelp(AProject, output.Folder(), AOptions);
     const std::string templates =
         ATemplateDir.empty() ? CombinePath(CombinePath(AProject.RootPath(), "internal"), "webhelp") : ATemplateDir;
-    return InstallWebHelpViewer(templates, output, AWindowSettings, AProject.Title());
+    const std::string index = InstallWebHelpViewer(templates, output.Folder(), AWindowSettings, AProject.Title());
+    ThrowIfCancelled(AOptions);
+    output.Commit();
+    return output.FinalPath(index);
 }

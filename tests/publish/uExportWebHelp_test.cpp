@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <filesystem>
+#include <vector>
+
 using namespace webhelp_fixture;
 
 namespace {
@@ -112,14 +116,75 @@ TEST_F(WebHelpExport, emptyProjectStillWritesTocIndexAndFolders) {
               "body{font-family:Segoe UI,Arial;line-height:1.5;margin:0;}" + BuildSettingsCss(&defaults));
 }
 
-TEST_F(WebHelpExport, resolverAnswersOnlyDuringTheExport) {
-    EXPECT_EQ(ResolveWebHelpTopicLink(kA), "");
-    ExportWebHelp(FProject, FOut);
-    EXPECT_EQ(ResolveWebHelpTopicLink(kA), "");
-    EXPECT_EQ(TopicPageFileName(kA), kA + ".html");
+TEST_F(WebHelpExport, resolverNamesPagesOfIncludedTopicsOnly) {
+    const struct {
+        std::string ID;
+        std::string Expected;
+    } cases[] = {{kA, kA + ".html"}, {kC, kC + ".html"}, {kB, ""}, {kUnknown, ""}, {"", ""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ResolveWebHelpTopicLink(FProject, c.ID), c.Expected) << c.ID;
 }
 
-TEST_F(WebHelpExport, publishingTwiceIsIdenticalAndKeepsPagesOfDeletedTopics) {
+// The page workers run in parallel; the site must not depend on how many there are.
+TEST_F(WebHelpExport, oneThreadAndManyThreadsWriteTheSameBytes) {
+    // Topic links need 32 hex digits: 30 E's and the number in hex.
+    const auto id = [](int AIndex) {
+        const char* hex = "0123456789ABCDEF";
+        return std::string(30, 'E') + hex[AIndex / 16] + hex[AIndex % 16];
+    };
+    for (int i = 0; i < 40; ++i) {
+        AddFixedTopic(FProject, id(i), "Topic " + std::to_string(i), i % 2 ? kA : "");
+        PutFile(FDir / ("Proj/topics/" + id(i) + ".html"), "<p>{var:Product} " + std::to_string(i) + " <a href=\"doc:" +
+                                                              id(i * 7 % 40) + "\">next</a> <a href=\"doc:" + kB +
+                                                              "\">hidden</a></p>");
+    }
+    SaveProjectFolder(FProject);
+    TPublishOptions one;
+    one.Threads = 1;
+    TPublishOptions many;
+    many.Threads = 4;
+    ExportWebHelp(FProject, FDir / "one", one);
+    ExportWebHelp(FProject, FDir / "many", many);
+    const auto single = Snapshot(FDir / "one");
+    size_t pages = 0;
+    for (const auto& [name, bytes] : single)
+        pages += name.rfind("topics/", 0) == 0 ? 1 : 0;
+    EXPECT_EQ(pages, 43u);
+    EXPECT_EQ(Snapshot(FDir / "many"), single);
+    EXPECT_NE(single.at("topics/" + id(7) + ".html")
+                  .find("Pagewell &lt;Pro&gt; 7 <a href=\"" + id(9) + ".html\">next</a> <a href=\"#\">hidden</a>"),
+              std::string::npos);
+}
+
+TEST_F(WebHelpExport, progressCountsEveryPageAndCancelStopsThePublication) {
+    InstallFixtureTemplates();
+    const TProjectSettings settings = FixtureSettings();
+    PublishWebHelp(FProject, &settings);
+    const auto before = Snapshot(FOut);
+
+    std::vector<size_t> done;
+    std::atomic<bool> cancel = false;
+    TPublishOptions options;
+    options.Threads = 2;
+    options.Cancel = &cancel;
+    options.Progress = [&](size_t ADone, size_t ATotal) {
+        done.push_back(ADone);
+        EXPECT_EQ(ATotal, 3u);
+        cancel = ADone == 2;
+    };
+    PutFile(FDir / ("Proj/topics/" + kA + ".html"), "<p>changed</p>");
+    EXPECT_THROW(PublishWebHelp(FProject, &settings, {}, options), EPublishCancelled);
+    EXPECT_EQ(done, (std::vector<size_t>{1, 2}));
+    EXPECT_EQ(Snapshot(FOut), before);
+
+    cancel = false;
+    options.Progress = [&](size_t ADone, size_t) { done.push_back(ADone); };
+    PublishWebHelp(FProject, &settings, {}, options);
+    EXPECT_EQ(done, (std::vector<size_t>{1, 2, 1, 2, 3}));
+    EXPECT_NE(Out("topics/" + kA + ".html").find("changed"), std::string::npos);
+}
+
+TEST_F(WebHelpExport, publishingTwiceIsIdenticalAndDropsPagesOfDeletedTopics) {
     InstallFixtureTemplates();
     const TProjectSettings settings = FixtureSettings();
     PublishWebHelp(FProject, &settings);
@@ -129,8 +194,13 @@ TEST_F(WebHelpExport, publishingTwiceIsIdenticalAndKeepsPagesOfDeletedTopics) {
 
     FProject.DeleteTopic(kD);
     PublishWebHelp(FProject, &settings);
-    EXPECT_EQ(Out("topics/" + kD + ".html"), first.at("topics/" + kD + ".html"));
+    EXPECT_FALSE(FileExists(CombinePath(FOut, "topics/" + kD + ".html")));
     EXPECT_EQ(Out("toc.json").find(kD), std::string::npos);
+    // Nothing is left beside the site.
+    size_t entries = 0;
+    for (const auto& e : std::filesystem::directory_iterator(FDir / "Proj/build"))
+        entries += e.path().filename() == "webhelp" ? 0 : 1;
+    EXPECT_EQ(entries, 0u);
 }
 
 // ---- the viewer templates --------------------------------------------------------------------
@@ -161,14 +231,20 @@ TEST_F(WebHelpExport, missingTemplateFolderInstallsNoViewer) {
     EXPECT_TRUE(FileExists(CombinePath(FOut, "toc.js")));
 }
 
-TEST_F(WebHelpExport, missingTemplateFileFailsBeforeTheTitleStep) {
+// A publication that fails half-way (here: a viewer template is missing after all pages were
+// written) leaves the previous site whole, and no part of the new one behind.
+TEST_F(WebHelpExport, failedPublicationLeavesThePreviousSiteWhole) {
     InstallFixtureTemplates();
-    std::filesystem::remove(FDir / "Proj/internal/webhelp/app.js");
     const TProjectSettings settings = FixtureSettings();
+    PublishWebHelp(FProject, &settings);
+    const auto before = Snapshot(FOut);
+
+    PutFile(FDir / ("Proj/topics/" + kA + ".html"), "<p>changed</p>");
+    FProject.DeleteTopic(kD);
+    std::filesystem::remove(FDir / "Proj/internal/webhelp/app.js");
     EXPECT_THROW(PublishWebHelp(FProject, &settings), EAppError);
-    // index.html was copied but its title not replaced; app.css never came.
-    EXPECT_EQ(Out("index.html"), GetFile(FDir / "Proj/internal/webhelp/app.html"));
-    EXPECT_FALSE(FileExists(CombinePath(FOut, "app.css")));
+    EXPECT_EQ(Snapshot(FOut), before);
+    EXPECT_EQ(Snapshot(FDir / "Proj/build").size(), before.size());
 }
 
 // A hand-edited tree with an id that is a path must not make the export write outside its folder.
