@@ -5,6 +5,7 @@
 #include "uChmProjectFiles.h"
 #include "uJpegOrientation.h"
 #include "uPublishCommon.h"
+#include "uPublishPipeline.h"
 #include "uRegex.h"
 #include "uSettingsCss.h"
 #include "uTokenExpansion.h"
@@ -125,29 +126,42 @@ TChmExportResult ExportChm(const TDocProject& AProject, const TChmExportOptions&
     const TWindowsCodePage& codePage = TWindowsCodePage::Get(result.CodePage);
     result.Language = AOptions.Language ? *AOptions.Language : ChooseChmLanguage(result.CodePage, titles, AuthorCtypeLocale());
 
-    const std::string out = ExpandFileName(ChmOutputFolder(AProject));
+    // Everything is written and compiled in a fresh folder that replaces build/chm at the end.
+    TStagedOutput staged(ChmOutputFolder(AProject));
+    const std::string out = staged.Folder();
     EnsureDir(CombinePath(out, "topics"));
     const TProjectSettings settings = LoadPublishSettings(AProject);
     WriteUtf8File(CombinePath(out, "style.css"), kChmBaseCss + BuildChmSettingsCss(&settings));
     CopyProjectAssets(AProject, out);
 
-    TTokenExpander expander(AProject);
-    for (const std::string& entry : result.Pages) {
-        const std::string page = BuildChmTopicPage(AProject, settings, expander, PageTopicID(entry), codePage.Charset());
-        WriteFileBytes(CombinePath(out, entry), EncodeChmPage(page, codePage));
-    }
-    result.Rotated = NormalizeJpegOrientations(AProject, out);
+    const TPublishOptions& publish = AOptions.Publish;
+    TExpanderPool expanders(AProject, PipelineWorkerCount(publish, result.Pages.size()));
+    RunPagePipeline(
+        result.Pages.size(), publish,
+        [&](size_t AIndex, size_t AWorker) {
+            const std::string& entry = result.Pages[AIndex];
+            const std::string page =
+                BuildChmTopicPage(AProject, settings, expanders.For(AWorker), PageTopicID(entry), codePage.Charset());
+            WriteOutputFile(CombinePath(out, entry), EncodeChmPage(page, codePage));
+            return std::string();
+        },
+        [](size_t, std::string&&) {});
+    for (const std::string& file : NormalizeJpegOrientations(AProject, out))
+        result.Rotated.push_back(staged.FinalPath(file));
     WriteChmToc(AProject, out, codePage);
     WriteChmIndex(AProject, out);
     WriteChmProjectFile(out, kCompiledFile, result.Pages, result.Language, codePage);
     if (std::string note = UnshowableTitlesNote(codePage, titles); !note.empty())
         result.Notes.push_back(std::move(note));
+    ThrowIfCancelled(publish);
 
     const std::string withoutSearch =
         codePage.Encode(ChmProjectFileText(out, kCompiledFile, result.Pages, result.Language, false));
     const TChmCompileResult compiled =
         CompileChm(out, CombinePath(out, "project.hhp"), kCompiledFile, withoutSearch);
-    result.ChmFile = ExpandFileName(compiled.ChmFile);
+    ThrowIfCancelled(publish);
+    staged.Commit();
+    result.ChmFile = staged.FinalPath(ExpandFileName(compiled.ChmFile));
     result.Compiler = compiled.Compiler;
     result.FullTextSearch = compiled.FullTextSearch;
     if (!compiled.Note.empty())

@@ -7,14 +7,17 @@
 // pages lose nothing. The project file declares the language (ChooseChmLanguage, or the one the
 // caller gives). The index stays in Windows-1251.
 //
-// Reads the project as stored on disk. The folder is never emptied, so files of earlier runs
-// stay (and are listed in project.hhp when they lie under assets). Publishing the same project
-// twice writes identical source files. Failures are raised as EAppError; what was written before
-// stays. Runs on the calling thread and waits for the compiler without time limit.
+// Reads the project as stored on disk. Everything is written and compiled in a fresh sibling of
+// build/chm that replaces it once the compile succeeded, so a failed or cancelled publication
+// leaves the previous build/chm as it was and files of earlier runs never linger. The pages are
+// built on every core (TPublishOptions), with the same bytes whatever the number of threads;
+// publishing the same project twice writes identical source files. Failures are raised as
+// EAppError. Waits for the compiler without time limit.
 #pragma once
 
 #include "uChmLanguage.h"
 #include "uDocModel.h"
+#include "uPublishPipeline.h"
 #include "uWindowsCodePage.h"
 
 #include <optional>
@@ -45,6 +48,7 @@ std::vector<std::string> NormalizeJpegOrientations(const TDocProject& AProject, 
 
 struct TChmExportOptions {
     std::optional<TChmLanguage> Language;  // the language to declare instead of the chosen one
+    TPublishOptions Publish;               // threads, progress (pages done) and cancelling
 };
 
 struct TChmExportResult {
@@ -61,7 +65,8 @@ struct TChmExportResult {
 // The whole export and the compile. A project without any topic included in CHM raises
 // "Nothing to publish: ..." before anything is written; a compile that fails raises an error
 // naming the compiler and its last output lines. Titles the chosen code page cannot show are
-// written with "?" and named in a note; the export still succeeds.
+// written with "?" and named in a note; the export still succeeds. The paths in the result are
+// those under build/chm.
 TChmExportResult ExportChm(const TDocProject& AProject, const TChmExportOptions& AOptions = {});
 
 // The note for titles the code page cannot show: "These titles cannot be shown exactly in the

@@ -5,6 +5,7 @@
 #include "uPdfPageNumbers.h"
 #include "uProjectSettings.h"
 #include "uPublishCommon.h"
+#include "uPublishPipeline.h"
 #include "uTokenExpansion.h"
 #include "uSettingsCss.h"
 #include "uTopicHeaders.h"
@@ -48,10 +49,6 @@ std::string StripTags(const std::string& AText) {
     return out;
 }
 
-void DeleteFileQuietly(const std::string& APath) {
-    std::error_code ec;
-    fs::remove(fs::path(APath), ec);
-}
 
 }  // namespace
 
@@ -115,7 +112,7 @@ std::string PdfTopicBody(TTokenExpander& AExpander, const TDocProject& AProject,
     });
 }
 
-std::string BuildManualHtml(const TDocProject& AProject, TPdfPaper APaper) {
+std::string BuildManualHtml(const TDocProject& AProject, TPdfPaper APaper, const TPublishOptions& AOptions) {
     std::vector<std::string> lines = {
         "<!doctype html>",
         "<html>",
@@ -136,22 +133,33 @@ std::string BuildManualHtml(const TDocProject& AProject, TPdfPaper APaper) {
         "</head>",
         "<body>",
     };
-    TTokenExpander expander(AProject);
     const TPdfAnchorTargets anchorTargets = CollectPdfAnchorTargets(AProject);
+    // The sections are built on every core and joined in table-of-contents order.
+    struct TSection {
+        const TTopic* Topic;
+        int Depth;
+    };
+    std::vector<TSection> sections;
     ForEachTopicInTocOrder(AProject, [&](const TTopic& ATopic, int ADepth) {
         if (ATopic.ExcludePdf())
             return false;  // the whole subtree stays out
-        const std::string tag = HeadingTagForDepth(ADepth);
-        lines.push_back("<section id=\"" + ATopic.ID() + "\">");
-        lines.push_back("<" + tag + ">" + HtmlEncodeEntities(PdfHeadingText(AProject, ATopic.ID(), ATopic.Title())) +
-                        "</" + tag + ">");
-        lines.push_back(PdfTopicBody(expander, AProject, ATopic.ID(), anchorTargets));
-        lines.push_back("</section>");
+        sections.push_back({&ATopic, ADepth});
         return true;
     });
-    lines.push_back("</body>");
-    lines.push_back("</html>");
-    return JoinLines(lines);
+    TExpanderPool expanders(AProject, PipelineWorkerCount(AOptions, sections.size()));
+    std::string sectionLines;
+    RunPagePipeline(
+        sections.size(), AOptions,
+        [&](size_t AIndex, size_t AWorker) {
+            const TTopic& topic = *sections[AIndex].Topic;
+            const std::string tag = HeadingTagForDepth(sections[AIndex].Depth);
+            return JoinLines({"<section id=\"" + topic.ID() + "\">",
+                              "<" + tag + ">" + HtmlEncodeEntities(PdfHeadingText(AProject, topic.ID(), topic.Title())) +
+                                  "</" + tag + ">",
+                              PdfTopicBody(expanders.For(AWorker), AProject, topic.ID(), anchorTargets), "</section>"});
+        },
+        [&](size_t, std::string&& ALines) { sectionLines += ALines; });
+    return JoinLines(lines) + sectionLines + JoinLines({"</body>", "</html>"});
 }
 
 std::string BuildPdfStyleSheet(const TDocProject& AProject) {
@@ -187,25 +195,28 @@ void CopyAssetFiles(const std::string& ASourceFolder, const std::string& ATarget
 
 TPdfExportResult ExportPdf(const TDocProject& AProject, const std::string& AOutputFolder,
                            const TPdfExportOptions& AOptions) {
-    EnsureDir(AOutputFolder);
-    const std::string htmlFile = CombinePath(AOutputFolder, "manual.html");
-    const std::string pdfFile = CombinePath(AOutputFolder, "manual.pdf");
-    DeleteFileQuietly(htmlFile);
-    DeleteFileQuietly(pdfFile);
+    // Written and printed in a fresh folder that replaces AOutputFolder once the PDF is there.
+    TStagedOutput staged(AOutputFolder);
+    const std::string folder = staged.Folder();
+    const std::string htmlFile = CombinePath(folder, "manual.html");
+    const std::string pdfFile = CombinePath(folder, "manual.pdf");
 
-    WriteUtf8File(htmlFile, BuildManualHtml(AProject, AOptions.FPaper));
-    WriteUtf8File(CombinePath(AOutputFolder, "style.css"), BuildPdfStyleSheet(AProject));
+    WriteUtf8File(htmlFile, BuildManualHtml(AProject, AOptions.FPaper, AOptions.FPublish));
+    WriteUtf8File(CombinePath(folder, "style.css"), BuildPdfStyleSheet(AProject));
     const std::string assets = CombinePath(AProject.RootPath(), "assets");
     if (DirectoryExists(assets))
-        CopyAssetFiles(assets, CombinePath(AOutputFolder, "assets"));
+        CopyAssetFiles(assets, CombinePath(folder, "assets"));
 
+    ThrowIfCancelled(AOptions.FPublish);
     PrintHtmlToPdf(htmlFile, pdfFile, AOptions.FPrinterSearch, AOptions.FPaper);
     WaitForFile(pdfFile, PdfWaitTimeoutMs);
-    TPdfExportResult result{pdfFile, {}};
+    TPdfExportResult result{staged.FinalPath(pdfFile), {}};
     if (const std::string note = UnresolvedBookmarksNote(AddManualOutline(AProject, pdfFile).FUnresolved); !note.empty())
         result.FNotes.push_back(note);
     AddPageNumbers(pdfFile);
+    ThrowIfCancelled(AOptions.FPublish);
+    staged.Commit();
     if (AOptions.FOpenFile)
-        AOptions.FOpenFile(pdfFile);
+        AOptions.FOpenFile(result.FPdfFile);
     return result;
 }

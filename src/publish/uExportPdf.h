@@ -4,12 +4,16 @@
 //
 // It reads the project as stored on disk. Failures are raised as EAppError: "Microsoft Edge not
 // found" when no printer exists (manual.html, style.css and the assets are written by then),
-// "PDF file was not created in time", start failures and file errors. Not thread-safe.
+// "PDF file was not created in time", start failures and file errors. Everything is written and
+// printed in a fresh sibling of the output folder that replaces it once the PDF exists, so a
+// failed or cancelled run leaves the previous output as it was. The sections are built on every
+// core (TPublishOptions) with the same bytes whatever the number of threads.
 #pragma once
 
 #include "uDocModel.h"
 #include "uPdfPaper.h"
 #include "uPdfPrinter.h"
+#include "uPublishPipeline.h"
 #include "uTokenExpansion.h"
 
 #include <functional>
@@ -25,6 +29,8 @@ struct TPdfExportOptions {
     std::function<void(const std::string& AFileName)> FOpenFile;
     // The paper printed on; the reader's locale decides unless a caller says otherwise.
     TPdfPaper FPaper = LocalePdfPaper();
+    // Threads, progress (sections done) and cancelling.
+    TPublishOptions FPublish;
 };
 
 // <RootPath>/build/pdf, the folder the Publish > PDF command writes into.
@@ -35,16 +41,18 @@ struct TPdfExportResult {
     std::vector<std::string> FNotes;  // messages for the user (bookmarks whose heading was not found)
 };
 
-// Creates the output folder, deletes manual.html and manual.pdf there (ignoring failures),
-// writes manual.html, style.css and the assets copy, prints, waits PdfWaitTimeoutMs for the PDF,
-// adds the bookmarks and metadata (uPdfOutline) and opens it through AOptions.FOpenFile.
+// Writes manual.html, style.css and the assets copy into a fresh sibling of AOutputFolder,
+// prints, waits PdfWaitTimeoutMs for the PDF, adds the bookmarks and metadata (uPdfOutline),
+// puts the new folder in place of AOutputFolder and opens <AOutputFolder>/manual.pdf through
+// AOptions.FOpenFile. On failure AOutputFolder is untouched.
 TPdfExportResult ExportPdf(const TDocProject& AProject, const std::string& AOutputFolder,
                            const TPdfExportOptions& AOptions = {});
 
 // The manual document: CR LF lines, the last one ended too; root topics at depth 0, excluded
 // topics left out with their whole subtree, sections never nested. Its @page rule sets APaper
 // and ManualMargins.
-std::string BuildManualHtml(const TDocProject& AProject, TPdfPaper APaper = TPdfPaper::A4);
+std::string BuildManualHtml(const TDocProject& AProject, TPdfPaper APaper = TPdfPaper::A4,
+                            const TPublishOptions& AOptions = {});
 
 // "h" + (ADepth + 1), kept within h1..h6.
 std::string HeadingTagForDepth(int ADepth);

@@ -133,6 +133,7 @@ TEST(ExportChm, WritesEveryFileExactlyAndCompilesAReadableHelpFile) {
                                             "topics/" + kForeign + ".html", "topics/" + kNested + ".html"};
     EXPECT_EQ(result.Pages, pages);
     EXPECT_FALSE(FileExists(out + "/topics/" + kHidden + ".html"));
+    EXPECT_FALSE(FileExists(out + "/assets/stale.txt"));  // the folder is replaced as a whole
     EXPECT_EQ(Decoded(out + "/topics/" + kIntro + ".html"),
               PageHead("#123456") + "<div class=\"sv-header\"><b>Заголовок</b></div><div class=\"sv-body\">" +
                   kIntroBodyPublished + "</div>" + kFooter);
@@ -161,7 +162,7 @@ TEST(ExportChm, WritesEveryFileExactlyAndCompilesAReadableHelpFile) {
               Crlf({"[OPTIONS]", "Compiled file=help.chm", "Contents file=toc.hhc", "Index file=index.hhk",
                     "Default topic=" + pages[0], "Full-text search=Yes", "Language=0x0419 Russian", "", "[FILES]",
                     "toc.hhc", "index.hhk",
-                    pages[0], pages[1], pages[2], pages[3], "style.css", "assets/stale.txt",
+                    pages[0], pages[1], pages[2], pages[3], "style.css",
                     "assets/images\\Landscape_3.jpg", "assets/images\\Landscape_6.jpg",
                     "assets/images\\Landscape_8.jpg", "assets/images\\pic.png", "assets/photos\\Portrait_2.jpg"}));
 
@@ -185,7 +186,7 @@ TEST(ExportChm, WritesEveryFileExactlyAndCompilesAReadableHelpFile) {
     ASSERT_TRUE(ExtractChm(result.ChmFile, dir / "unpacked"));
     for (const std::string& p : pages)
         EXPECT_EQ(GetFile(dir / "unpacked/" + p), GetFile(out + "/" + p)) << p;
-    for (const char* f : {"toc.hhc", "index.hhk", "style.css", "assets/stale.txt", "assets/images/pic.png",
+    for (const char* f : {"toc.hhc", "index.hhk", "style.css", "assets/images/pic.png",
                           "assets/photos/Portrait_2.jpg"})
         EXPECT_EQ(GetFile(dir / "unpacked/" + f), GetFile(out + "/" + f)) << f;
     EXPECT_EQ(GetFile(dir / "unpacked/assets/images/Landscape_6.jpg"), rotated);
@@ -245,7 +246,8 @@ TEST(ExportChm, FailedCompilesAreReportedWithTheCompilerAndItsOutput) {
             EXPECT_NE(msg.find("The help compiler " + (dir / "bin/hhc")), std::string::npos) << msg;
             EXPECT_NE(msg.find(c.expected), std::string::npos) << msg;
         }
-        EXPECT_FALSE(FileExists(dir / "Ru/build/chm/help.chm") && GetFile(dir / "Ru/build/chm/help.chm") == "an old compiled file");
+        // The failed publication leaves the previous output whole and nothing beside it.
+        EXPECT_EQ(Snapshot(dir / "Ru/build"), (std::map<std::string, std::string>{{"chm/help.chm", "an old compiled file"}}));
     }
     TScopedEnv path("PATH", dir / "nowhere");
     try {
@@ -254,7 +256,7 @@ TEST(ExportChm, FailedCompilesAreReportedWithTheCompilerAndItsOutput) {
     } catch (const EAppError& e) {
         EXPECT_EQ(std::string(e.what()).rfind("Failed to run hhc.exe", 0), 0u) << e.what();
     }
-    EXPECT_TRUE(FileExists(dir / "Ru/build/chm/project.hhp"));  // written before the compiler is looked for
+    EXPECT_FALSE(FileExists(dir / "Ru/build/chm/project.hhp"));
 }
 
 TEST(ExportChm, NothingIncludedIsAClearErrorBeforeAnythingIsWritten) {

@@ -284,13 +284,15 @@ TEST(ExportPdf, styleSheetAddsParagraphRuleOnlyWithoutExactText) {
     EXPECT_EQ(BuildPdfStyleSheet(project), "p { margin: 1em }" + BuildSettingsCss(&defaults));
 }
 
-TEST(ExportPdf, noPrinterStillWritesDocumentStyleSheetAndAssets) {
+// A run that fails (here: no printer at all) leaves the previous output as it was.
+TEST(ExportPdf, noPrinterLeavesThePreviousOutputWhole) {
     TTempDir tmp;
     TDocProject project;
     WriteManualProject(ProjectRoot(tmp), project);
     const std::string out = PdfOutputFolder(project);
     PutFile(CombinePath(out, "assets/files/deep/note.txt"), "old");
-    PutFile(CombinePath(out, "assets/kept.txt"), "from an earlier run");
+    PutFile(CombinePath(out, "manual.html"), "old manual");
+    const auto before = webhelp_fixture::Snapshot(ExtractFileDir(out));
     std::vector<std::string> opened;
     TPdfExportOptions options;
     options.FPrinterSearch = {"", tmp / "nowhere"};
@@ -303,14 +305,38 @@ TEST(ExportPdf, noPrinterStillWritesDocumentStyleSheetAndAssets) {
     } catch (const EAppError& e) {
         EXPECT_STREQ(e.what(), "Microsoft Edge not found");
     }
+    EXPECT_EQ(webhelp_fixture::Snapshot(ExtractFileDir(out)), before);
+    EXPECT_TRUE(opened.empty());
+}
+
+// A printer standing in for the real one: writes a small PDF where it is told to.
+TEST(ExportPdf, successfulRunReplacesTheWholeFolderWithDocumentStyleSheetAssetsAndPdf) {
+    TTempDir tmp;
+    TDocProject project;
+    WriteManualProject(ProjectRoot(tmp), project);
+    const std::string out = PdfOutputFolder(project);
+    PutFile(CombinePath(out, "assets/files/deep/note.txt"), "old");
+    PutFile(CombinePath(out, "assets/kept.txt"), "from an earlier run");
+    const std::string app = tmp / "app";
+    PutFile(CombinePath(app, "pagewell-pdf"), "#!/bin/sh\nprintf '%%PDF-fake' > \"${1#--print-to-pdf=}\"\n");
+    ::chmod(CombinePath(app, "pagewell-pdf").c_str(), 0755);
+    TPdfExportOptions options;
+    options.FPrinterSearch = {"", app};
+    std::vector<std::string> opened;
+    options.FOpenFile = [&](const std::string& AFile) { opened.push_back(AFile); };
+    options.FPublish.Threads = 3;
+
+    ExportPdf(project, out, options);
+    EXPECT_EQ(opened, std::vector<std::string>{CombinePath(out, "manual.pdf")});
+    EXPECT_EQ(GetFile(CombinePath(out, "manual.pdf")), "%PDF-fake");
     EXPECT_EQ(GetFile(CombinePath(out, "manual.html")), ExpectedManual());
     EXPECT_EQ(GetFile(CombinePath(out, "style.css")), BuildPdfStyleSheet(project));
     EXPECT_EQ(GetFile(CombinePath(out, "assets/images/pic.jpg")),
               GetFile(CombinePath(ProjectRoot(tmp), "assets/images/pic.jpg")));
     EXPECT_EQ(GetFile(CombinePath(out, "assets/files/deep/note.txt")), "note");
-    EXPECT_EQ(GetFile(CombinePath(out, "assets/kept.txt")), "from an earlier run");
+    EXPECT_FALSE(FileExists(CombinePath(out, "assets/kept.txt")));
     EXPECT_FALSE(DirectoryExists(CombinePath(out, "assets/empty")));
-    EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(webhelp_fixture::Snapshot(ExtractFileDir(out)).size(), webhelp_fixture::Snapshot(out).size());  // nothing left beside it
 }
 
 TEST(ExportPdf, printerThatWritesNothingTimesOutEvenWithAnOldPdfPresent) {
@@ -337,8 +363,9 @@ TEST(ExportPdf, printerThatWritesNothingTimesOutEvenWithAnOldPdfPresent) {
         EXPECT_STREQ(e.what(), "PDF file was not created in time");
     }
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(PdfWaitTimeoutMs));
-    EXPECT_FALSE(FileExists(CombinePath(out, "manual.pdf")));
-    EXPECT_EQ(GetFile(CombinePath(out, "manual.html")), ExpectedManual());
+    // The old PDF is never taken for a new one, and stays as the last good output.
+    EXPECT_EQ(GetFile(CombinePath(out, "manual.pdf")), "%PDF from the last run");
+    EXPECT_EQ(GetFile(CombinePath(out, "manual.html")), "old manual");
     EXPECT_FALSE(opened);
 }
 
