@@ -39,12 +39,14 @@ int RunPublishChm(const TCliArgs& AArgs) {
     TCliArgs args = AArgs;
     TChmExportOptions options;
     std::string path;
-    if (!TakeLanguageOption(args, options) || !TakeProjectArgument(args, kCommand, path))
+    bool quiet = false;
+    if (!TakeLanguageOption(args, options) || !TakePublishArguments(args, kCommand, path, quiet))
         return kExitUsage;
     try {
         TDocProject project;
         TProjectSettings settings;
         OpenProjectForPublishing(path, project, settings);
+        options.Publish = CliPublishOptions("Publishing CHM", quiet);
         const TChmExportResult result = ExportChm(project, options);
         for (const std::string& note : result.Notes)
             std::cerr << "Note: " << note << '\n';

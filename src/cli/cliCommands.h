@@ -3,6 +3,8 @@
 // stdout and its errors to stderr, and returns the process exit code.
 #pragma once
 
+#include "uPublishPipeline.h"
+
 #include <string>
 #include <vector>
 
@@ -32,3 +34,9 @@ bool TakeProjectArgument(const TCliArgs& AArgs, const std::string& ACommand, std
 enum class TOptionTake { Absent, Taken, MissingValue };
 // Takes the first "AName VALUE" or "AName=VALUE" out of AArgs into AValue.
 TOptionTake TakeValueOption(TCliArgs& AArgs, const std::string& AName, std::string& AValue);
+// The publish commands: PROJECT and, before or after it, an optional --quiet. Otherwise prints
+// the usage line of ACommand to stderr and returns false.
+bool TakePublishArguments(const TCliArgs& AArgs, const std::string& ACommand, std::string& AProject, bool& AQuiet);
+// The options a publish command runs with: every core, and progress ("\r<ALabel>: n/m topics")
+// on stderr when stderr is a terminal and AQuiet is false; no progress otherwise.
+TPublishOptions CliPublishOptions(const std::string& ALabel, bool AQuiet);

@@ -1,6 +1,12 @@
 #include "cliCommands.h"
 
+#include "uProgressLine.h"
 #include "uUtils.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
 
 #include <filesystem>
 #include <iostream>
@@ -38,11 +44,51 @@ TOptionTake TakeValueOption(TCliArgs& AArgs, const std::string& AName, std::stri
     return TOptionTake::Absent;
 }
 
+namespace {
+
+// Exactly one argument that is not an option.
+bool IsOneProjectArgument(const TCliArgs& AArgs) {
+    return AArgs.size() == 1 && !AArgs[0].empty() && AArgs[0].rfind("--", 0) != 0;
+}
+
+}  // namespace
+
 bool TakeProjectArgument(const TCliArgs& AArgs, const std::string& ACommand, std::string& AProject) {
-    if (AArgs.size() != 1 || AArgs[0].empty() || AArgs[0].rfind("--", 0) == 0) {
+    if (!IsOneProjectArgument(AArgs)) {
         std::cerr << "usage: pagewell-cli " << ACommand << " PROJECT   (a .svp file or a project root folder)\n";
         return false;
     }
     AProject = AArgs[0];
     return true;
+}
+
+bool TakePublishArguments(const TCliArgs& AArgs, const std::string& ACommand, std::string& AProject, bool& AQuiet) {
+    TCliArgs rest;
+    AQuiet = false;
+    for (const std::string& a : AArgs) {
+        if (a == "--quiet")
+            AQuiet = true;
+        else
+            rest.push_back(a);
+    }
+    if (IsOneProjectArgument(rest)) {
+        AProject = rest[0];
+        return true;
+    }
+    std::cerr << "usage: pagewell-cli " << ACommand << " PROJECT [--quiet]   (a .svp file or a project root folder)\n";
+    return false;
+}
+
+TPublishOptions CliPublishOptions(const std::string& ALabel, bool AQuiet) {
+    TPublishOptions options;
+    if (AQuiet || !::isatty(STDERR_FILENO))
+        return options;
+    auto line = std::make_shared<TProgressLine>(ALabel);
+    options.Progress = [line](size_t ADone, size_t ATotal) {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        const std::string text = line->Update(ADone, ATotal, std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+        if (!text.empty())
+            std::cerr << text << std::flush;
+    };
+    return options;
 }

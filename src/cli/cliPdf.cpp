@@ -37,13 +37,15 @@ int RunPublishPdf(const TCliArgs& AArgs) {
     TCliArgs args = AArgs;
     TPdfExportOptions options;
     std::string path;
-    if (!TakePaperOption(args, options) || !TakeProjectArgument(args, kCommand, path))
+    bool quiet = false;
+    if (!TakePaperOption(args, options) || !TakePublishArguments(args, kCommand, path, quiet))
         return kExitUsage;
     try {
         TDocProject project;
         TProjectSettings settings;
         OpenProjectForPublishing(path, project, settings);
         const std::string out = ExpandFileName(EnsureDir(PdfOutputFolder(project)));
+        options.FPublish = CliPublishOptions("Publishing PDF", quiet);
         const TPdfExportResult result = ExportPdf(project, out, options);
         for (const std::string& note : result.FNotes)
             std::cerr << "Note: " << note << '\n';

@@ -10,7 +10,8 @@
 
 int RunPublishWebHelp(const TCliArgs& AArgs) {
     std::string path;
-    if (!TakeProjectArgument(AArgs, "publish webhelp", path))
+    bool quiet = false;
+    if (!TakePublishArguments(AArgs, "publish webhelp", path, quiet))
         return kExitUsage;
     try {
         TDocProject project;
@@ -20,7 +21,8 @@ int RunPublishWebHelp(const TCliArgs& AArgs) {
         // application folder; take them from there too, else from the project's own copy.
         const std::string appTemplates =
             CombinePath(CombinePath(ApplicationFolder(), "AppFiles"), "webhelp");
-        const std::string index = PublishWebHelp(project, &settings, DirectoryExists(appTemplates) ? appTemplates : "");
+        const std::string index = PublishWebHelp(project, &settings, DirectoryExists(appTemplates) ? appTemplates : "",
+                                                 CliPublishOptions("Publishing WebHelp", quiet));
         std::cout << index << '\n';
         return kExitOk;
     } catch (const std::exception& e) {

@@ -19,9 +19,9 @@ struct TCliCommand {
 
 // Every command, in the order --help lists them.
 const TCliCommand kCommands[] = {
-    {"publish webhelp", "PROJECT", "write build/webhelp under the project root; prints the path of index.html", RunPublishWebHelp},
-    {"publish chm", "[--language 0xNNNN] PROJECT", "write build/chm under the project root and compile help.chm; prints its path", RunPublishChm},
-    {"publish pdf", "PROJECT", "write build/pdf (manual.html, manual.pdf) under the project root; prints the path of manual.pdf", RunPublishPdf},
+    {"publish webhelp", "[--quiet] PROJECT", "write build/webhelp under the project root; prints the path of index.html", RunPublishWebHelp},
+    {"publish chm", "[--quiet] [--language 0xNNNN] PROJECT", "write build/chm under the project root and compile help.chm; prints its path", RunPublishChm},
+    {"publish pdf", "[--quiet] PROJECT", "write build/pdf (manual.html, manual.pdf) under the project root; prints the path of manual.pdf", RunPublishPdf},
     {"check-links", "PROJECT", "list missing topic files, broken topic links and missing local files", RunCheckLinks},
     {"import-html", "PROJECT FILE [--title TITLE] [--parent ID]",
      "import an HTML document with its styles, pictures and fonts as a new topic; prints its id", RunImportHtml},
@@ -38,7 +38,8 @@ std::vector<std::string> Words(const char* AName) {
 void PrintHelp(std::ostream& AOut) {
     AOut << "pagewell-cli " << PAGEWELL_VERSION << ": publish, check and import into Pagewell projects without the desktop app.\n\n"
          << "Usage: pagewell-cli COMMAND PROJECT [ARGUMENTS]\n"
-         << "PROJECT is a project file (.svp) or a project root folder.\n\nCommands:\n";
+         << "PROJECT is a project file (.svp) or a project root folder. On a terminal the publish commands\n"
+         << "show their progress on standard error; --quiet turns that off.\n\nCommands:\n";
     auto line = [&](std::string ASynopsis, const char* ASummary) {
         ASynopsis.resize(std::max<size_t>(ASynopsis.size() + 2, 26), ' ');
         AOut << "  " << ASynopsis << ASummary << '\n';

@@ -97,7 +97,7 @@ TEST(CliPdf, failuresAndUsage) {
     TPdfRun run = RunProgram(lonely, {"publish", "pdf", dir / "Docs/Manual"}, dir, dir / "bin");
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_EQ(run.Err, "Microsoft Edge not found\n");
-    EXPECT_TRUE(FileExists(dir / "Docs/Manual/build/pdf/manual.html"));
+    EXPECT_FALSE(FileExists(dir / "Docs/Manual/build/pdf/manual.html"));  // a failed run leaves no half output
 
     run = RunProgram(kCli, {"publish", "pdf"}, dir);
     EXPECT_EQ(run.ExitCode, 2);

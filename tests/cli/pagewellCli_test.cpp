@@ -21,8 +21,9 @@ struct TRun {
 
 std::string ShellQuote(const std::string& A) { return "'" + ReplaceText(A, "'", "'\\''") + "'"; }
 
-TRun RunCli(const std::vector<std::string>& AArgs, const std::string& AErrFile) {
-    std::string cmd = ShellQuote(PAGEWELL_APP_DIR "/pagewell-cli");
+TRun RunCli(const std::vector<std::string>& AArgs, const std::string& AErrFile,
+           const std::string& AProgram = PAGEWELL_APP_DIR "/pagewell-cli") {
+    std::string cmd = ShellQuote(AProgram);
     for (const std::string& a : AArgs)
         cmd += " " + ShellQuote(a);
     cmd += " 2>" + ShellQuote(AErrFile);
@@ -85,6 +86,26 @@ TEST_F(Cli, publishWebHelpTakesARootFolderToo) {
     EXPECT_TRUE(FileExists(FDir / "Docs/Manual/build/webhelp/topics/" + kA + ".html"));
 }
 
+// Progress shows only on a terminal (here a pseudo-terminal made by script(1)) and not with
+// --quiet; without a terminal stderr stays empty (publishWebHelpWritesWhatTheDesktopCommandWrites).
+TEST_F(Cli, publishShowsProgressOnlyOnATerminalWithoutQuiet) {
+    const struct {
+        std::vector<std::string> Options;
+        bool Progress;
+    } cases[] = {{{}, true}, {{"--quiet"}, false}};
+    for (const auto& c : cases) {
+        std::string command = ShellQuote(PAGEWELL_APP_DIR "/pagewell-cli") + " publish webhelp";
+        for (const std::string& o : c.Options)
+            command += " " + o;
+        command += " " + ShellQuote(FDir / "Docs/Manual.svp");
+        const TRun run = RunCli({"-qec", command, "/dev/null"}, FDir / "stderr.txt", "script");
+        ASSERT_EQ(run.ExitCode, 0) << run.Out << run.Err;
+        const std::string line = "\rPublishing WebHelp: 3/3 topics";
+        EXPECT_EQ(run.Out.find(line) != std::string::npos, c.Progress) << run.Out;
+        EXPECT_NE(run.Out.find("build/webhelp/index.html"), std::string::npos) << run.Out;
+    }
+}
+
 TEST_F(Cli, errorsGoToStderrWithTheirExitCodes) {
     struct TCase {
         std::vector<std::string> Args;
@@ -100,7 +121,7 @@ TEST_F(Cli, errorsGoToStderrWithTheirExitCodes) {
         {{"publish", "webhelp", FDir / "Broken.svp"}, 1, "Invalid project file: "},
         {{"publish", "webhelp", FDir / "EmptyFolder"}, 1, "Not a project folder: "},
         {{"check-links", FDir / "Nope.svp"}, 2, "Project file not found: "},
-        {{"publish", "webhelp"}, 2, "usage: pagewell-cli publish webhelp PROJECT"},
+        {{"publish", "webhelp"}, 2, "usage: pagewell-cli publish webhelp PROJECT [--quiet]"},
         {{"check-links", "a", "b"}, 2, "usage: pagewell-cli check-links PROJECT"},
         {{"publish", "nothing", "x"}, 2, "Unknown command: publish nothing x"},
         {{}, 2, "pagewell-cli "},
@@ -130,7 +151,7 @@ TEST_F(Cli, checkLinksPrintsTheDesktopMessage) {
 TEST_F(Cli, helpListsTheCommands) {
     const TRun run = Run({"--help"});
     EXPECT_EQ(run.ExitCode, 0);
-    EXPECT_NE(run.Out.find("publish webhelp PROJECT"), std::string::npos);
+    EXPECT_NE(run.Out.find("publish webhelp [--quiet] PROJECT"), std::string::npos);
     EXPECT_NE(run.Out.find("check-links PROJECT"), std::string::npos);
     EXPECT_NE(run.Out.find("import-html PROJECT FILE [--title TITLE] [--parent ID]"), std::string::npos);
 }
