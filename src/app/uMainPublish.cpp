@@ -1,32 +1,31 @@
-// TfrmMain: the Publish commands. Each one saves what is pending, calls its publisher in the core
-// and reports the result; the publishing itself is entirely the core's.
+// TfrmMain: the Publish commands. Each one saves what is pending, then runs its publisher in the
+// core on a worker thread, from a copy of the project and settings, with a progress dialog
+// (Cancel stops it and leaves the previous output as it was), and reports the result.
 #include "uMain.h"
 
 #include "uAppInfo.h"
 #include "uExportChm.h"
 #include "uExportPdf.h"
 #include "uExportWebHelp.h"
+#include "uPublishCommon.h"
+#include "uPublishRunner.h"
 #include "uStorage.h"
 #include "uUiPrompts.h"
 #include "uUtils.h"
 
-#include <QApplication>
-#include <QCursor>
 #include <exception>
+#include <memory>
 
 namespace {
 
-// The hourglass for a long command; the previous cursor comes back whatever happens.
-class TWaitCursor {
-public:
-    TWaitCursor() {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
+constexpr const char* kCancelledStatus = "Publishing cancelled";
+
+// The worker's own copy of the project tree: nothing the window does can change it meanwhile.
+std::unique_ptr<TDocProject> ProjectSnapshot(const TDocProject& AProject) {
+    auto snapshot = std::make_unique<TDocProject>();
+    CopyProjectForPublishing(AProject, *snapshot);
+    return snapshot;
+}
 
 }  // namespace
 
@@ -39,18 +38,33 @@ void TfrmMain::SaveBeforeWebExport() {
 
 void TfrmMain::btnExportWebClick() {
     SaveBeforeWebExport();
-    const std::string index = PublishWebHelp(*FProject, FSettings.get());
+    const auto project = ProjectSnapshot(*FProject);
+    const TProjectSettings settings = *FSettings;
+    std::string index;
+    if (!RunPublishWithProgress(this, "Publishing WebHelp", [&](const TPublishOptions& AOptions) {
+            index = PublishWebHelp(*project, &settings, {}, AOptions);
+        })) {
+        ShowStatus(kCancelledStatus);
+        return;
+    }
     ShowStatus("WebHelp exported: " + index);
     FPrompts.ShellOpen(index);
 }
 
 void TfrmMain::btnExportChmClick() {
     btnSaveClick();
-    TWaitCursor wait;
+    const auto project = ProjectSnapshot(*FProject);
     // The compiler's own failures are reported by this command, in its own words.
     try {
-        EnsureDir(ChmOutputFolder(*FProject));
-        const TChmExportResult result = ExportChm(*FProject);
+        TChmExportResult result;
+        if (!RunPublishWithProgress(this, "Publishing CHM", [&](const TPublishOptions& AOptions) {
+                TChmExportOptions options;
+                options.Publish = AOptions;
+                result = ExportChm(*project, options);
+            })) {
+            ShowStatus(kCancelledStatus);
+            return;
+        }
         ShowStatus("CHM exported: " + result.ChmFile);
         // For example that the compiler could only build the file without full-text search.
         for (const std::string& note : result.Notes)
@@ -63,12 +77,24 @@ void TfrmMain::btnExportChmClick() {
 
 void TfrmMain::btnExportPdfClick() {
     btnSaveClick();
-    const std::string folder = EnsureDir(PdfOutputFolder(*FProject));
+    const auto project = ProjectSnapshot(*FProject);
+    const std::string folder = EnsureDir(PdfOutputFolder(*project));
     TPdfExportOptions options;
-    options.FOpenFile = [this](const std::string& AFileName) { FPrompts.ShellOpen(AFileName); };
-    const TPdfExportResult result = ExportPdf(*FProject, folder, options);
+    std::string pdf;
+    // The finished file is opened here, on the window's thread.
+    options.FOpenFile = [&pdf](const std::string& AFileName) { pdf = AFileName; };
+    TPdfExportResult result;
+    if (!RunPublishWithProgress(this, "Publishing PDF", [&](const TPublishOptions& AOptions) {
+            TPdfExportOptions run = options;
+            run.FPublish = AOptions;
+            result = ExportPdf(*project, folder, run);
+        })) {
+        ShowStatus(kCancelledStatus);
+        return;
+    }
     for (const std::string& note : result.FNotes)
         FPrompts.ShowInfo(AppTitle, note);
+    FPrompts.ShellOpen(pdf);
     const std::string manual = CombinePath(folder, "manual.html");
     ShowStatus("Manual HTML exported: " + manual);
     FPrompts.ShellOpen(manual);

@@ -6,6 +6,7 @@
 #include "uUtils.h"
 
 #include <algorithm>
+#include <memory>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -57,6 +58,16 @@ TProjectSettings LoadPublishSettings(const TDocProject& AProject) {
     else if (!AProject.Title().empty())
         settings.ProjTitle = AProject.Title();  // what the window writes when it opens such a project
     return settings;
+}
+
+void CopyProjectForPublishing(const TDocProject& AProject, TDocProject& ATarget) {
+    ATarget.Clear();
+    ATarget.SetRootPath(AProject.RootPath());
+    ATarget.SetTitle(AProject.Title());
+    ATarget.SetStyleProfile(AProject.StyleProfile());
+    for (const TTopic& topic : AProject.Topics())
+        ATarget.Topics().add(std::make_unique<TTopic>(topic));
+    ATarget.RootTopicIDs() = AProject.RootTopicIDs();
 }
 
 std::string TopicBodyFilePath(const TDocProject& AProject, const std::string& AID) {

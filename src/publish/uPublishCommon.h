@@ -37,6 +37,10 @@ std::string ProjectRootForPath(const std::string& APath, std::string& AStoredTit
 // project's own, as the window's settings would be once it opened the project. Never writes.
 TProjectSettings LoadPublishSettings(const TDocProject& AProject);
 
+// ATarget becomes a copy of AProject's tree (root, title, style profile, every topic and the
+// root list), so a publication on another thread reads nothing the window may change meanwhile.
+void CopyProjectForPublishing(const TDocProject& AProject, TDocProject& ATarget);
+
 // ---- topic bodies ----------------------------------------------------------------------------
 
 // <RootPath>/topics/<id>.html.

@@ -1,5 +1,6 @@
 #include "publish/WebHelpFixture.h"
 
+#include "uExportWebHelp.h"
 #include "uPublishCommon.h"
 
 #include <gtest/gtest.h>
@@ -79,4 +80,23 @@ TEST(PublishPipeline, resolverAndTopicIdCheck) {
     for (const std::string& bad : std::vector<std::string>{"", ".", "..", "../x", "a/b", "a\\b", std::string("a\0b", 3)})
         EXPECT_THROW(RequireTopicIdIsFileName(bad), EAppError) << bad;
     EXPECT_NO_THROW(RequireTopicIdIsFileName(kA));
+}
+
+// The window publishes from a copy; changing the project afterwards must not reach it.
+TEST(CopyProjectForPublishing, copyPublishesTheSameSiteAndIsIndependentOfTheOriginal) {
+    TTempDir dir;
+    TDocProject project;
+    WriteFixtureProject(dir / "Proj", project);
+    project.SetStyleProfile("nothere");
+    TDocProject copy;
+    CopyProjectForPublishing(project, copy);
+    ExportWebHelp(project, dir / "original");
+    ExportWebHelp(copy, dir / "copy");
+    EXPECT_EQ(Snapshot(dir / "copy"), Snapshot(dir / "original"));
+
+    project.GetTopic(kA).SetTitle("Renamed");
+    project.DeleteTopic(kD);
+    EXPECT_EQ(copy.GetTopic(kA).Title(), "Start/Home \xC3\xA9");
+    EXPECT_TRUE(copy.HasTopic(kD));
+    EXPECT_EQ(copy.RootTopicIDs(), (std::vector<std::string>{kA, kB, kD}));
 }
