@@ -210,12 +210,15 @@ TPdfExportResult ExportPdf(const TDocProject& AProject, const std::string& AOutp
     ThrowIfCancelled(AOptions.FPublish);
     PrintHtmlToPdf(htmlFile, pdfFile, AOptions.FPrinterSearch, AOptions.FPaper);
     WaitForFile(pdfFile, PdfWaitTimeoutMs);
-    TPdfExportResult result{staged.FinalPath(pdfFile), {}};
-    if (const std::string note = UnresolvedBookmarksNote(AddManualOutline(AProject, pdfFile).FUnresolved); !note.empty())
-        result.FNotes.push_back(note);
-    AddPageNumbers(pdfFile);
     ThrowIfCancelled(AOptions.FPublish);
+    // The printed manual is whole: it replaces the previous one before the bookmark step, whose
+    // failure leaves the printed file in place.
     staged.Commit();
+    TPdfExportResult result{staged.FinalPath(pdfFile), {}};
+    if (const std::string note = UnresolvedBookmarksNote(AddManualOutline(AProject, result.FPdfFile).FUnresolved);
+        !note.empty())
+        result.FNotes.push_back(note);
+    AddPageNumbers(result.FPdfFile);
     if (AOptions.FOpenFile)
         AOptions.FOpenFile(result.FPdfFile);
     return result;

@@ -42,9 +42,9 @@ struct TPdfExportResult {
 };
 
 // Writes manual.html, style.css and the assets copy into a fresh sibling of AOutputFolder,
-// prints, waits PdfWaitTimeoutMs for the PDF, adds the bookmarks and metadata (uPdfOutline),
-// puts the new folder in place of AOutputFolder and opens <AOutputFolder>/manual.pdf through
-// AOptions.FOpenFile. On failure AOutputFolder is untouched.
+// prints, waits PdfWaitTimeoutMs for the PDF, puts the new folder in place of AOutputFolder,
+// adds the bookmarks and metadata (uPdfOutline) and opens <AOutputFolder>/manual.pdf through
+// AOptions.FOpenFile. A failure before the PDF is printed leaves AOutputFolder untouched.
 TPdfExportResult ExportPdf(const TDocProject& AProject, const std::string& AOutputFolder,
                            const TPdfExportOptions& AOptions = {});
 
