@@ -318,7 +318,8 @@ TEST(ExportPdf, successfulRunReplacesTheWholeFolderWithDocumentStyleSheetAssetsA
     PutFile(CombinePath(out, "assets/files/deep/note.txt"), "old");
     PutFile(CombinePath(out, "assets/kept.txt"), "from an earlier run");
     const std::string app = tmp / "app";
-    PutFile(CombinePath(app, "pagewell-pdf"), "#!/bin/sh\nprintf '%%PDF-fake' > \"${1#--print-to-pdf=}\"\n");
+    PutFile(CombinePath(app, "pagewell-pdf"), "#!/bin/sh\nfor a; do case $a in --print-to-pdf=*) printf '%%PDF-fake' > "
+                                              "\"${a#--print-to-pdf=}\";; esac; done\n");
     ::chmod(CombinePath(app, "pagewell-pdf").c_str(), 0755);
     TPdfExportOptions options;
     options.FPrinterSearch = {"", app};
