@@ -53,7 +53,9 @@ void TfrmMain::FormCreate(const QStringList& AArguments) {
     // 4. Settings; a broken settings file is reported, the defaults stay.
     RunGuarded(FPrompts, [&] { LoadProjectSettings(); });
 
-    // 5. The style profile list belongs to the topic properties unit.
+    // 5. The style profile list, with the project's profile selected (ShowFirstTopic refills it
+    //    for every project loaded or created later).
+    RunGuarded(FPrompts, [&] { FillStyleProfiles(); });
     // 6. Toolbar and left panel width.
     InitFormattingToolbar();
     FLeftPanelWidth = static_cast<int>(std::lround(btnVariablesConditionsSnippets->width() * 1.2)) +

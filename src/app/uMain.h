@@ -8,7 +8,9 @@
 //   uMainLayout.cpp    panels, buttons, tree view, status bar
 //   uMainMenus.cpp     the main menu, Open Output Folder, Visit Website, About, the web label
 //   uMainProject.cpp   the project commands (scratch project, New, Open, Save, Save As, Exit)
-//   uMainTree.cpp      the tree view built from the model, selection, new topic HTML
+//   uMainTree.cpp      the tree view built from the model, selection, new topic HTML, the
+//                      thin handlers of the tree commands (TTocCommands) and Check Links
+//   uMainProperties.cpp  the topic's Properties page and the style profile list
 //   uMainPublish.cpp   the Publish commands, thin over the publishers
 //   uMainEditing.cpp   the editor bridge and the topic editing state (topic switch, waits)
 //   uMainHeader.cpp    the topic header band and the settings pushed into the editor page
@@ -22,6 +24,7 @@
 #include "uDocModel.h"
 #include "uProjectSettings.h"
 #include "uToolbarSync.h"
+#include "uTocTreeView.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -48,6 +51,8 @@ class QVBoxLayout;
 class TEditorBridge;
 class TFormattingToolbar;
 class TRecoveryKeeper;
+class TfrmLinkIssues;
+class TTopicPropertiesPage;
 class TUiPrompts;
 
 class TfrmMain : public QMainWindow {
@@ -98,6 +103,36 @@ public:
     void SelectTopicNode(const std::string& AID);
     std::string NewTopicHtml() const;
     void WriteTopicHtml(const std::string& AID, const std::string& AHtml);
+
+    // ---- tree commands (uMainTree.cpp over uTocCommands.cpp) ---------------------------------
+    void btnNewRootTopicClick();  // btnNewRootTopic, NewRootTopic1
+    void btnNewSubTopicClick();   // btnNewSubTopic, NewChildTopic1
+    void btnDeleteTopicClick();
+    void Rename1Click();
+    // The author committed AText as the label of AID's node.
+    void tvTocEdited(const std::string& AID, const std::string& AText);
+    void Up1Click();
+    void Down1Click();
+    void ChangeParent1Click();
+    // A drop the tree view took (it decides the target and zone while the author drags).
+    void tvTocDragDrop(const std::string& ADraggedID, const std::string& ATargetID,
+                       const std::string& ATargetParentID, TDropMode AMode);
+    // Tools > Check Links: checks the stored files, not the pending edits.
+    void btnCheckLinksClick();
+    TfrmLinkIssues* LinkIssuesDialog() const { return FLinkIssues; }
+
+    // ---- topic properties and style profiles (uMainProperties.cpp) --------------------------
+    void ShowTopicProperties(const std::string& AID);
+    // Copies the page into the topic and saves the project folder.
+    void StoreTopicProperties(const std::string& AID);
+    // Stores what the author typed on the page without Apply (part of StashCurrentEdits).
+    void StorePendingTopicProperties();
+    void btnApplyPropsClick();
+    // Refills cbStyle from the project's styles folder and selects the project's profile.
+    void FillStyleProfiles();
+    void cbStyleChange(const std::string& AName);
+    // Topic > Properties: shows or hides the Properties page beside the editor.
+    void Properties1Click();
 
     // ---- publishing (uMainPublish.cpp): save what is pending, call the publisher ------------
     void btnExportWebClick();
@@ -253,7 +288,7 @@ public:
     QToolButton* btnExportPDF = nullptr;  // hidden
     QToolButton* btnExportWeb = nullptr;  // hidden
     QToolButton* btnSaveAs = nullptr;     // hidden
-    QTreeWidget* tvToc = nullptr;
+    TTocTreeView* tvToc = nullptr;
     QSplitter* spl1 = nullptr;
     QWidget* pnlRight = nullptr;
     QWidget* pnlToolbar = nullptr;   // the formatting toolbar fills it
@@ -261,7 +296,9 @@ public:
     QVBoxLayout* EdgeLayout = nullptr;
     QWidget* pnlToolbar2 = nullptr;  // shown when the toolbar wraps
     TFormattingToolbar* Toolbar = nullptr;  // the toolbar's controls (btnBold ... cmbFontSize)
-    QTabWidget* pcRight = nullptr;   // hidden; tabs "Editor" and "Properties"
+    QSplitter* splEditor = nullptr;  // the editor area and, beside it, pcRight
+    QTabWidget* pcRight = nullptr;   // the "Properties" page, hidden until the author shows it
+    TTopicPropertiesPage* tsProperties = nullptr;
     QWidget* Panel1 = nullptr;       // hidden
     QStatusBar* StatusBar1 = nullptr;
     QLabel* lbHomepageURL = nullptr;
@@ -280,6 +317,7 @@ public:
     QAction* Down1 = nullptr;
     QAction* ChangeParent1 = nullptr;
     QAction* Rename1 = nullptr;
+    QAction* Properties1 = nullptr;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
     QAction* Cut1 = nullptr;
@@ -293,6 +331,7 @@ public:
     QAction* OpenOutputFolder1 = nullptr;
     QAction* ProjectSettings1 = nullptr;
     QAction* VariablesSnippetsConditions1 = nullptr;
+    QAction* CheckLinks1 = nullptr;
     QAction* VisitWebsite1 = nullptr;
     QAction* About1 = nullptr;
 
@@ -302,6 +341,7 @@ protected:
     bool eventFilter(QObject* AWatched, QEvent* AEvent) override;
 
 private:
+    friend class TTocCommands;
     // uMain.cpp
     void FormCreate(const QStringList& AArguments);
     void FormDestroy();
@@ -314,6 +354,7 @@ private:
     void BuildLeftPanel();
     void BuildRightPanel();
     void BuildStatusBar();
+    void BuildPropertiesPage();
     QToolButton* NewLeftButton(const char* AObjectName, const char* AHint, int AIconKind);
     // uMainMenus.cpp
     void BuildMainMenu();
@@ -397,6 +438,7 @@ private:
     void SwitchToSelectedTopic();
     void HandleEditorFocusRequest();
 
+    TfrmLinkIssues* FLinkIssues = nullptr;  // the last Check Links result, owned as a child
     QLabel* FStatusText = nullptr;
     QWidget* FEditorPlaceholder = nullptr;
     int FLeftPanelWidth = 0;

@@ -15,6 +15,7 @@
 #include "uRecoveryKeeper.h"
 #include "uSettingsCss.h"
 #include "uTopicHeaders.h"
+#include "uTopicPropertiesPage.h"
 #include "uUtils.h"
 
 #include <QCheckBox>
@@ -217,6 +218,7 @@ void TfrmMain::RequestHeaderAndWait(int ATimeoutMs) {
 void TfrmMain::StashCurrentEdits() {
     RequestHtmlAndWait(600);
     KeepDirtyHtml();
+    StorePendingTopicProperties();
 }
 
 void TfrmMain::KeepDirtyHtml() {
@@ -306,9 +308,11 @@ void TfrmMain::SwitchToSelectedTopic() {
         }
     }
     FCurrentTopicID = SelectedTopicID();
-    if (FCurrentTopicID.empty())
+    if (FCurrentTopicID.empty()) {
+        tsProperties->ShowNoTopic();
         return;
-    // The topic's properties are shown by the properties unit once it exists.
+    }
+    ShowTopicProperties(FCurrentTopicID);
     LoadHeader(FCurrentTopicID);
     if (FEditorReady) {
         PushHeaderToEditor();

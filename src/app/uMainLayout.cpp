@@ -2,8 +2,10 @@
 // bar. The main menu is in uMainMenus.cpp.
 #include "uMain.h"
 
+#include "uAppErrors.h"
 #include "uAppIcons.h"
 #include "uAppInfo.h"
+#include "uTopicPropertiesPage.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -48,6 +50,7 @@ QToolButton* TfrmMain::NewLeftButton(const char* AObjectName, const char* AHint,
     auto* b = new QToolButton(pnlLeftTop);
     b->setObjectName(AObjectName);
     b->setToolTip(AHint);
+    b->setAccessibleName(AHint);
     b->setAutoRaise(true);
     b->setIcon(AppIcon(static_cast<TAppIconKind>(AIconKind), 20));
     b->setIconSize(QSize(Scaled(this, 20), Scaled(this, 20)));
@@ -96,18 +99,19 @@ void TfrmMain::BuildLeftPanel() {
         b->hide();
     leftLayout->addWidget(pnlLeftTop);
 
-    tvToc = new QTreeWidget(pnlLeft);
+    // The tree view drags, drops and renames in place itself; the window changes the model.
+    tvToc = new TTocTreeView(pnlLeft);
     tvToc->setObjectName("tvToc");
-    tvToc->setHeaderHidden(true);
-    tvToc->setColumnCount(1);
-    tvToc->setSelectionMode(QAbstractItemView::SingleSelection);
-    tvToc->setUniformRowHeights(true);
     tvToc->setAnimated(true);
-    // Dragging and in-place renaming are switched on by the tree commands once they exist.
-    tvToc->setDragDropMode(QAbstractItemView::NoDragDrop);
-    tvToc->setEditTriggers(QAbstractItemView::NoEditTriggers);
     leftLayout->addWidget(tvToc, 1);
     connect(tvToc, &QTreeWidget::currentItemChanged, this, [this] { Guarded(&TfrmMain::tvTocChange); });
+    tvToc->OnDropTopic = [this](const std::string& ADragged, const std::string& ATarget, const std::string& AParent,
+                                TDropMode AMode) {
+        RunGuarded(FPrompts, [&] { tvTocDragDrop(ADragged, ATarget, AParent, AMode); });
+    };
+    tvToc->OnLabelEdited = [this](const std::string& AID, const std::string& AText) {
+        RunGuarded(FPrompts, [&] { tvTocEdited(AID, AText); });
+    };
 }
 
 void TfrmMain::BuildRightPanel() {
@@ -127,25 +131,42 @@ void TfrmMain::BuildRightPanel() {
     pnlToolbar2->hide();
     rightLayout->addWidget(pnlToolbar2);
 
-    pcRight = new QTabWidget(pnlRight);
-    pcRight->setObjectName("pcRight");
-    pcRight->addTab(new QWidget(pcRight), "Editor");
-    pcRight->addTab(new QWidget(pcRight), "Properties");
-    pcRight->hide();
-    rightLayout->addWidget(pcRight);
-
     Panel1 = new QWidget(pnlRight);
     Panel1->setObjectName("Panel1");
     Panel1->hide();
     rightLayout->addWidget(Panel1);
 
-    // The editor area: the editor bridge places its browser view in EdgeLayout.
-    Edge = new QWidget(pnlRight);
+    // The editor area: the editor bridge places its browser view in EdgeLayout. Beside it the
+    // Properties page, which the author shows and hides (Topic > Properties).
+    splEditor = new QSplitter(Qt::Horizontal, pnlRight);
+    splEditor->setObjectName("splEditor");
+    splEditor->setChildrenCollapsible(false);
+    Edge = new QWidget(splEditor);
     Edge->setObjectName("Edge");
     EdgeLayout = new QVBoxLayout(Edge);
     EdgeLayout->setContentsMargins(0, 0, 0, 0);
     EdgeLayout->setSpacing(0);
-    rightLayout->addWidget(Edge, 1);
+    splEditor->addWidget(Edge);
+    BuildPropertiesPage();
+    splEditor->addWidget(pcRight);
+    splEditor->setStretchFactor(0, 1);
+    splEditor->setStretchFactor(1, 0);
+    rightLayout->addWidget(splEditor, 1);
+}
+
+void TfrmMain::BuildPropertiesPage() {
+    pcRight = new QTabWidget(splEditor);
+    pcRight->setObjectName("pcRight");
+    tsProperties = new TTopicPropertiesPage(pcRight);
+    pcRight->addTab(tsProperties, "Properties");
+    pcRight->setMinimumWidth(Scaled(this, 240));
+    pcRight->resize(Scaled(this, 300), pcRight->height());
+    pcRight->hide();
+    tsProperties->OnModified = [this] { MarkProjectDirty(); };
+    tsProperties->OnApply = [this] { Guarded(&TfrmMain::btnApplyPropsClick); };
+    tsProperties->OnStyleChosen = [this](const std::string& AName) {
+        RunGuarded(FPrompts, [&] { cbStyleChange(AName); });
+    };
 }
 
 void TfrmMain::BuildStatusBar() {

@@ -48,21 +48,24 @@ void TfrmMain::BuildMainMenu() {
     file->addSeparator();
     Exit1 = AddMenuItem(file, "Exit1", "Exit", &TfrmMain::Exit1Click);
 
-    // The tree commands come with their own unit.
     QMenu* topic = MainMenu1->addMenu("Topic");
     topic->setObjectName("Topic1");
-    NewRootTopic1 = AddMenuItem(topic, "NewRootTopic1", "New Root Topic...", nullptr);
-    NewChildTopic1 = AddMenuItem(topic, "NewChildTopic1", "New Child Topic...", nullptr);
+    NewRootTopic1 = AddMenuItem(topic, "NewRootTopic1", "New Root Topic...", &TfrmMain::btnNewRootTopicClick);
+    NewChildTopic1 = AddMenuItem(topic, "NewChildTopic1", "New Child Topic...", &TfrmMain::btnNewSubTopicClick);
     topic->addSeparator();
-    RemoveTopic1 = AddMenuItem(topic, "RemoveTopic1", "Remove Topic", nullptr);
+    RemoveTopic1 = AddMenuItem(topic, "RemoveTopic1", "Remove Topic", &TfrmMain::btnDeleteTopicClick);
     topic->addSeparator();
     QMenu* move = topic->addMenu("Move");
     move->setObjectName("Move1");
-    Up1 = AddMenuItem(move, "Up1", "Up", nullptr);
-    Down1 = AddMenuItem(move, "Down1", "Down", nullptr);
-    ChangeParent1 = AddMenuItem(move, "ChangeParent1", "Move Level Up", nullptr);
+    Up1 = AddMenuItem(move, "Up1", "Up", &TfrmMain::Up1Click);
+    Down1 = AddMenuItem(move, "Down1", "Down", &TfrmMain::Down1Click);
+    ChangeParent1 = AddMenuItem(move, "ChangeParent1", "Move Level Up", &TfrmMain::ChangeParent1Click);
     topic->addSeparator();
-    Rename1 = AddMenuItem(topic, "Rename1", "Rename...", nullptr);
+    Rename1 = AddMenuItem(topic, "Rename1", "Rename...", &TfrmMain::Rename1Click);
+    topic->addSeparator();
+    // The topic's keywords, index entries, exclusions and the style profile, beside the editor.
+    Properties1 = AddMenuItem(topic, "Properties1", "Properties", &TfrmMain::Properties1Click);
+    Properties1->setCheckable(true);
 
     // No shortcuts: the editor page handles Ctrl+Z and the rest itself, a menu shortcut would
     // run the command a second time.
@@ -91,6 +94,7 @@ void TfrmMain::BuildMainMenu() {
     VariablesSnippetsConditions1 =
         AddMenuItem(tools, "VariablesSnippetsConditions1", "Variables, Snippets, Conditions...",
                     &TfrmMain::btnVariablesConditionsSnippetsClick);
+    CheckLinks1 = AddMenuItem(tools, "CheckLinks1", "Check Links", &TfrmMain::btnCheckLinksClick);
 
     QMenu* help = MainMenu1->addMenu("Help");
     help->setObjectName("Help1");
@@ -105,9 +109,9 @@ void TfrmMain::BindLeftButtons() {
     BindButton(btnSave, &TfrmMain::btnSaveClick, true);
     BindButton(btnSaveAs, &TfrmMain::btnSaveAsClick, true);
     BindButton(btnProjectSettings, &TfrmMain::btnProjectSettingsClick, true);
-    BindButton(btnNewRootTopic, nullptr, false);
-    BindButton(btnNewSubTopic, nullptr, false);
-    BindButton(btnDeleteTopic, nullptr, false);
+    BindButton(btnNewRootTopic, &TfrmMain::btnNewRootTopicClick, true);
+    BindButton(btnNewSubTopic, &TfrmMain::btnNewSubTopicClick, true);
+    BindButton(btnDeleteTopic, &TfrmMain::btnDeleteTopicClick, true);
     BindButton(btnVariablesConditionsSnippets, &TfrmMain::btnVariablesConditionsSnippetsClick, true);
     BindButton(btnExportWeb, &TfrmMain::btnExportWebClick, true);
     BindButton(btnExportCHM, &TfrmMain::btnExportChmClick, true);

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -61,11 +62,11 @@ private slots:
         QCOMPARE(titles, QStringList({"File", "Topic", "Edit", "Publish", "Tools", "Help"}));
         const QList<QStringList> expected = {
             {"!New Project", "-", "!Open Project...", "-", "Save Project", "!Save Project As...", "-", "!Exit"},
-            {"New Root Topic...", "New Child Topic...", "-", "Remove Topic", "-", ">Move", "Up", "Down",
-             "Move Level Up", "<", "-", "Rename..."},
+            {"!New Root Topic...", "!New Child Topic...", "-", "!Remove Topic", "-", ">Move", "!Up", "!Down",
+             "!Move Level Up", "<", "-", "!Rename...", "-", "!Properties"},
             {"!Undo", "!Redo", "-", "!Cut", "!Copy", "!Paste", "!Delete", "!Select All"},
             {"!WebHelp", "!CHM", "!PDF", "-", "!Open Output Folder"},
-            {"!Project Settings...", "!Variables, Snippets, Conditions..."},
+            {"!Project Settings...", "!Variables, Snippets, Conditions...", "!Check Links"},
             {"!Visit Website", "-", "!About..."}};
         for (int i = 0; i < top.size(); ++i)
             QCOMPARE(MenuOutline(top[i]->menu()), expected[i]);
@@ -74,8 +75,7 @@ private slots:
         // The left panel's buttons follow the same rule.
         QVERIFY(w.btnNewProject->isEnabled() && w.btnOpenProject->isEnabled() && w.btnVariablesConditionsSnippets->isEnabled() &&
                 w.btnProjectSettings->isEnabled());
-        QVERIFY(!w.btnNewRootTopic->isEnabled() && !w.btnNewSubTopic->isEnabled() &&
-                !w.btnDeleteTopic->isEnabled());
+        QVERIFY(w.btnNewRootTopic->isEnabled() && w.btnNewSubTopic->isEnabled() && w.btnDeleteTopic->isEnabled());
     }
 
     void layout_leftPanelButtonsTreeAndEditorArea() {
@@ -92,6 +92,8 @@ private slots:
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(row1[i].first->toolTip(), row1[i].second);
             QCOMPARE(row2[i].first->toolTip(), row2[i].second);
+            QCOMPARE(row1[i].first->accessibleName(), row1[i].second);
+            QCOMPARE(row2[i].first->accessibleName(), row2[i].second);
             QVERIFY(row2[i].first->y() > row1[i].first->y());
             QCOMPARE(row2[i].first->x(), row1[i].first->x());
             if (i > 0)
@@ -107,8 +109,18 @@ private slots:
         QCOMPARE(w.pnlLeft->width(), int(std::lround(v->width() * 1.2)) + v->x());
         QCOMPARE(w.spl1->widget(0), w.pnlLeft);
         QCOMPARE(w.spl1->widget(1), w.pnlRight);
-        QVERIFY(w.tvToc->parentWidget() == w.pnlLeft && w.Edge->parentWidget() == w.pnlRight);
-        QVERIFY(w.pcRight->isHidden() && w.Panel1->isHidden());
+        QVERIFY(w.tvToc->parentWidget() == w.pnlLeft && w.Edge->parentWidget() == w.splEditor);
+        QCOMPARE(w.tvToc->accessibleName(), QString("Table of contents"));
+        QVERIFY(w.Panel1->isHidden());
+        // The Properties page sits beside the editor; Topic > Properties shows and hides it.
+        QCOMPARE(w.splEditor->widget(0), w.Edge);
+        QCOMPARE(w.splEditor->widget(1), static_cast<QWidget*>(w.pcRight));
+        QVERIFY(w.pcRight->isHidden());
+        w.Properties1->trigger();
+        QVERIFY(w.pcRight->isVisible() && w.Properties1->isChecked());
+        QVERIFY(w.pcRight->width() >= w.pcRight->minimumWidth() && w.Edge->width() > w.pcRight->width());
+        w.Properties1->trigger();
+        QVERIFY(w.pcRight->isHidden());
     }
 
     void homepageLabel_underlineFollowsTheMouse_andClickOpensTheSite() {
