@@ -11,6 +11,7 @@
 #include "uLinkChecker.h"
 #include "uQtText.h"
 #include "uTocCommands.h"
+#include "uTopicPropertiesPage.h"
 #include "uUiPrompts.h"
 #include "uUtils.h"
 
@@ -23,6 +24,7 @@ void TfrmMain::ShowFirstTopic() {
     // Every project that is loaded or created comes through here: its own style sheets fill the
     // style list, never those of the project open before.
     FillStyleProfiles();
+    tsProperties->ShowNoTopic();  // nothing typed for the project before is stored into this one
     BuildTopicTree();
     if (tvToc->topLevelItemCount() > 0)
         tvToc->setCurrentItem(tvToc->topLevelItem(0));

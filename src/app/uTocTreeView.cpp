@@ -204,8 +204,15 @@ bool TTocTreeView::DragDrop(const QPoint& APos) {
     const std::string targetParent = ItemTopicID(FDropTarget->parent());
     const TDropMode mode = FDropMode;
     EndDrag();
-    if (OnDropTopic)
-        OnDropTopic(dragged, target, targetParent, mode);
+    // The move rebuilds the view and switches topics (which waits for the editor page): it runs
+    // once the drag has ended, not inside the drag's own event handling.
+    QMetaObject::invokeMethod(
+        this,
+        [this, dragged, target, targetParent, mode] {
+            if (OnDropTopic)
+                OnDropTopic(dragged, target, targetParent, mode);
+        },
+        Qt::QueuedConnection);
     return true;
 }
 

@@ -46,7 +46,8 @@ public:
     QMimeData* StartDrag(QTreeWidgetItem* AItem);
     // Whether a drop at APos (viewport coordinates) would be taken, with the target and zone.
     bool DragOver(const QPoint& APos);
-    // Ends the drag on APos; reports the drop when it is allowed. Returns whether it was taken.
+    // Ends the drag on APos; when the drop is allowed, reports it through OnDropTopic as soon as
+    // the event loop runs again. Returns whether it was taken.
     bool DragDrop(const QPoint& APos);
     void EndDrag();
     QTreeWidgetItem* DragNode() const { return FDragNode; }

@@ -114,6 +114,18 @@ private slots:
         QVERIFY(!W->ProjectDirty());
     }
 
+    void typedWithoutApply_isDroppedWhenTheAuthorDeclinesToSave() {
+        Open({{"A", ""}});
+        TypeLines(Page().memKeywords, {"unsaved"});
+        QVERIFY(W->ProjectDirty());
+        FPrompts->ConfirmAnswers = {TConfirmAnswer::No};
+        FPrompts->OpenAnswers = {T.FileName};  // the same project again
+        W->btnOpenProjectClick();
+        QVERIFY(W->Project().GetTopic(T.Ids["A"]).Keywords().empty());
+        QVERIFY(OnDisk()->GetTopic(T.Ids["A"]).Keywords().empty());
+        QCOMPARE(Page().memKeywords->toPlainText(), QString());
+    }
+
     void apply_withNoTopicSelected_storesNothingAndStillReports() {
         Open({{"A", ""}});
         const std::string tree = ReadText(T.Root + "meta/topics.json");

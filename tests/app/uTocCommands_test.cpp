@@ -81,6 +81,7 @@ class TestTocCommands : public QObject {
         QApplication::sendEvent(vp, &drop);
         r.DropAccepted = drop.isAccepted();
         W->tvToc->EndDrag();
+        QCoreApplication::processEvents();  // the drag is over: the move runs now
         return r;
     }
 

@@ -3,7 +3,7 @@
 // as the tree files on disk hold it.
 #pragma once
 
-#include "support/AppTestSupport.h"
+#include "AppTestSupport.h"
 
 #include "uDocModel.h"
 #include "uStorage.h"
