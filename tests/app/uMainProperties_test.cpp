@@ -6,6 +6,7 @@
 #include "support/TocTestSupport.h"
 
 #include "uExportWebHelp.h"
+#include "uFrmProjectSettings.h"
 #include "uMain.h"
 #include "uTopicPropertiesPage.h"
 
@@ -210,7 +211,15 @@ private slots:
         FPrompts->OpenAnswers = {other.FileName};
         W->btnOpenProjectClick();
         QCOMPARE(Page().StyleNames(), std::vector<std::string>({"Dark", "default"}));
+        // New Project ends in the project settings dialog: cancel it.
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [] {
+            if (auto* d = qobject_cast<TfrmProjectSettings*>(QApplication::activeModalWidget()))
+                d->reject();
+        });
+        closer.start(20);
         W->btnNewProjectClick();
+        closer.stop();
         QCOMPARE(Page().StyleNames(), std::vector<std::string>({"default"}));
     }
 
