@@ -1,6 +1,7 @@
 #include "uLinkChecker.h"
 
 #include "uHtmlUtils.h"
+#include "uIndexEntries.h"
 #include "uRegex.h"
 #include "uUtils.h"
 
@@ -63,8 +64,15 @@ std::vector<TLinkIssue> CheckProjectLinks(const TDocProject& AProject) {
     TAnchorCache anchors;
     for (const TTopic& topic : AProject.Topics()) {
         auto add = [&](std::string AIssue) { issues.push_back({topic.ID(), topic.Title(), std::move(AIssue)}); };
+        // Index entries that the publishers leave out come last, also for a missing body file.
+        auto addIndexIssues = [&] {
+            for (const std::string& entry : topic.IndexEntries())
+                if (std::string issue = IndexEntryIssue(entry); !issue.empty())
+                    add(std::move(issue));
+        };
         if (!FileExists(topic.HtmlPath())) {
             add("Missing HTML file: " + topic.HtmlPath());
+            addIndexIssues();
             continue;
         }
         const std::string html = ReadUtf8File(topic.HtmlPath());
@@ -82,6 +90,7 @@ std::vector<TLinkIssue> CheckProjectLinks(const TDocProject& AProject) {
                 add("Missing local reference: " + ref);
             return true;
         });
+        addIndexIssues();
     }
     return issues;
 }

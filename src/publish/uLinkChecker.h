@@ -1,6 +1,7 @@
 // The link check: reads every topic's body file from disk and lists missing body files, topic
 // links to ids the project does not have, topic links whose fragment names no id (or a name) in
-// the target topic, and local file references whose file does not exist. Addresses with a
+// the target topic, local file references whose file does not exist, and index entries that the
+// publishers leave out (an empty main part, as in ", margins"). Addresses with a
 // scheme other than "file:" are external and not looked at.
 // Works on what is stored, not on unsaved edits. Stateless; failures reading an existing body
 // file are raised as EAppError.
@@ -15,13 +16,14 @@ struct TLinkIssue {
     std::string TopicID;
     std::string TopicTitle;
     // "Missing HTML file: ...", "Broken internal link: doc:...[#...]", "Missing anchor: doc:...#...",
-    // "Missing local reference: ..."
+    // "Missing local reference: ...", "Index entry without a main entry: \"...\""
     std::string Issue;
     bool operator==(const TLinkIssue&) const = default;
 };
 
 // Topics in dictionary order; per topic its broken topic links first, then its missing local
-// references, each in document order and repeated as often as they occur. A reference that
+// references, each in document order and repeated as often as they occur, then its index
+// entries without a main part, in stored order. A reference that
 // cannot be made into a file path is reported as a missing local reference.
 std::vector<TLinkIssue> CheckProjectLinks(const TDocProject& AProject);
 

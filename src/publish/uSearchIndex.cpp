@@ -1,6 +1,7 @@
 #include "uSearchIndex.h"
 
 #include "uJson.h"
+#include "uUnicodeText.h"
 #include "uUtils.h"
 
 #include <unicode/uchar.h>
@@ -16,35 +17,6 @@ namespace {
 
 constexpr unsigned kTitle = 1, kKeyword = 2, kBody = 4;
 constexpr unsigned kCountCap = 20;
-
-std::u16string ToUtf16(const std::string& AText) {
-    if (AText.empty())
-        return {};
-    std::u16string out(AText.size(), u'\0');
-    int32_t length = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), &length, AText.data(),
-                         static_cast<int32_t>(AText.size()), 0xFFFD, nullptr, &status);
-    if (U_FAILURE(status))
-        throw EAppError(std::string("Cannot decode text for the search index: ") + u_errorName(status));
-    out.resize(static_cast<size_t>(length));
-    return out;
-}
-
-std::string ToUtf8(const std::u16string& AText) {
-    if (AText.empty())
-        return {};
-    std::string out(AText.size() * 3, '\0');
-    int32_t length = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length,
-                       reinterpret_cast<const UChar*>(AText.data()), static_cast<int32_t>(AText.size()), 0xFFFD, nullptr,
-                       &status);
-    if (U_FAILURE(status))
-        throw EAppError(std::string("Cannot encode text for the search index: ") + u_errorName(status));
-    out.resize(static_cast<size_t>(length));
-    return out;
-}
 
 std::u16string FoldUtf16(const std::u16string& AWord) {
     UErrorCode status = U_ZERO_ERROR;
@@ -108,7 +80,7 @@ void AppendStringList(std::string& AOut, const std::vector<std::u16string>& AIte
     for (size_t i = 0; i < AItems.size(); ++i) {
         if (i)
             AOut += ',';
-        AppendString(AOut, ToUtf8(AItems[i]));
+        AppendString(AOut, Utf16ToUtf8(AItems[i]));
     }
     AOut += ']';
 }
@@ -189,11 +161,11 @@ std::string PieceScript(const std::string& AId, const std::string& AName, const 
 
 }  // namespace
 
-std::string FoldSearchWord(const std::string& AWord) { return ToUtf8(FoldUtf16(ToUtf16(AWord))); }
+std::string FoldSearchWord(const std::string& AWord) { return Utf16ToUtf8(FoldUtf16(Utf8ToUtf16(AWord))); }
 
 std::vector<std::string> SearchWords(const std::string& AText) {
     std::vector<std::string> out;
-    ForEachWord(ToUtf16(AText), [&](const std::u16string& AWord) { out.push_back(ToUtf8(AWord)); });
+    ForEachWord(Utf8ToUtf16(AText), [&](const std::u16string& AWord) { out.push_back(Utf16ToUtf8(AWord)); });
     return out;
 }
 
@@ -237,7 +209,7 @@ const std::u16string& CachedFold(const std::u16string& AWord) {
 TSearchTopicWords AnalyseSearchTopic(const std::string& ATitle, const std::string& AKeywords, const std::string& AText) {
     std::unordered_map<std::u16string, std::pair<unsigned, unsigned>> hits;  // word -> fields, body count
     auto addField = [&](const std::string& AFieldText, unsigned AField) {
-        ForEachWord(ToUtf16(AFieldText), [&](const std::u16string& AWord) {
+        ForEachWord(Utf8ToUtf16(AFieldText), [&](const std::u16string& AWord) {
             auto& hit = hits[CachedFold(AWord)];
             hit.first |= AField;
             if (AField == kBody)
