@@ -27,6 +27,19 @@ std::string FindHhcExe() {
 #endif
 }
 
+bool IsChmcmd(const std::string& ACompiler) {
+    std::string name = LowerAscii(ExtractFileName(ACompiler));
+    if (EndsWith(name, ".exe"))
+        name.resize(name.size() - 4);
+    return name == "chmcmd";
+}
+
+std::vector<std::string> ChmCompilerEnvironment(const std::string& ACompiler) {
+    if (IsChmcmd(ACompiler))
+        return {"LC_ALL=C.UTF-8"};
+    return {};
+}
+
 std::vector<std::string> SplitArgumentText(const std::string& AText) {
     std::vector<std::string> args;
     std::string cur;
@@ -56,7 +69,7 @@ int RunHhc(const std::string& ACompiler, const std::string& AArgumentText, const
     for (std::string& a : SplitArgumentText(AArgumentText))
         args.push_back(std::move(a));
     try {
-        return RunProcessCapturingOutput(args, AWorkDir, AOutput);
+        return RunProcessCapturingOutput(args, AWorkDir, AOutput, ChmCompilerEnvironment(ACompiler));
     } catch (const EAppError& e) {
         throw EAppError("Failed to run " + ExtractFileName(ACompiler) + ": " + e.what());
     }

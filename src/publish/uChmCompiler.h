@@ -11,13 +11,20 @@
 // Elsewhere: `hhc`, then `chmcmd`, on PATH.
 std::string FindHhcExe();
 
+// Whether ACompiler (a path) is chmcmd. chmcmd reads the index in its locale's character set,
+// so it is given the index in UTF-8 and runs under the C.UTF-8 locale (ChmCompilerEnvironment).
+bool IsChmcmd(const std::string& ACompiler);
+
+// What RunHhc puts into the compiler's environment: "LC_ALL=C.UTF-8" for chmcmd, else nothing.
+std::vector<std::string> ChmCompilerEnvironment(const std::string& ACompiler);
+
 // Splits an argument text the way a command line is read: blanks separate arguments, double
 // quotes group (and are removed), nothing else is special.
 std::vector<std::string> SplitArgumentText(const std::string& AText);
 
 // Runs ACompiler with the arguments of AArgumentText in AWorkDir, waits without time limit and
 // returns its exit code (128 + signal number when it was killed); its standard output and error
-// go to AOutput. A compiler that cannot be started raises "Failed to run <name>: <reason>".
+// go to AOutput, its environment has ChmCompilerEnvironment(ACompiler) in it. A compiler that cannot be started raises "Failed to run <name>: <reason>".
 int RunHhc(const std::string& ACompiler, const std::string& AArgumentText, const std::string& AWorkDir,
            std::string& AOutput);
 

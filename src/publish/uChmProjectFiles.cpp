@@ -1,6 +1,7 @@
 #include "uChmProjectFiles.h"
 
 #include "uCp1251.h"
+#include "uIndexEntries.h"
 #include "uUtils.h"
 
 #include <algorithm>
@@ -98,14 +99,52 @@ void WriteChmToc(const TDocProject& AProject, const std::string& AOutputFolder, 
     WriteCodePageFile(CombinePath(AOutputFolder, "toc.hhc"), ACodePage, text);
 }
 
-void WriteChmIndex(const TDocProject& AProject, const std::string& AOutputFolder) {
+namespace {
+
+void AddIndexEntry(std::string& AText, const TIndexEntry& AEntry) {
+    const std::string name = "<param name=\"Name\" value=\"" + AEntry.Text + "\">";
+    if (AEntry.TopicIDs.empty()) {
+        AddLine(AText, "<LI><OBJECT type=\"text/sitemap\">");
+        AddLine(AText, name);
+        AddLine(AText, "</OBJECT>");
+    }
+    for (const std::string& id : AEntry.TopicIDs) {
+        AddLine(AText, "<LI><OBJECT type=\"text/sitemap\">");
+        AddLine(AText, name);
+        AddLine(AText, "<param name=\"Local\" value=\"" + ChmPageEntry(id) + "\">");
+        AddLine(AText, "</OBJECT>");
+    }
+    if (AEntry.SubEntries.empty())
+        return;
+    AddLine(AText, "<UL>");
+    for (const TIndexEntry& sub : AEntry.SubEntries)
+        AddIndexEntry(AText, sub);
+    AddLine(AText, "</UL>");
+}
+
+}  // namespace
+
+std::string ChmIndexText(const TDocProject& AProject) {
     std::string text;
     AddLine(text, "<HTML><BODY><UL>");
-    for (const TTopic& t : AProject.Topics())
-        if (!t.ExcludeChm())
-            AddSitemapEntry(text, t);
+    if (HasIndexEntries(AProject, TIndexOutput::Chm)) {
+        for (const TIndexEntry& entry : BuildIndex(AProject, TIndexOutput::Chm))
+            AddIndexEntry(text, entry);
+    } else {
+        for (const TTopic& t : AProject.Topics())
+            if (!t.ExcludeChm())
+                AddSitemapEntry(text, t);
+    }
     AddLine(text, "</UL></BODY></HTML>");
-    WriteCp1251File(CombinePath(AOutputFolder, "index.hhk"), text);
+    return text;
+}
+
+void WriteChmIndex(const TDocProject& AProject, const std::string& AOutputFolder, bool AUtf8) {
+    const std::string file = CombinePath(AOutputFolder, "index.hhk");
+    if (AUtf8)
+        WriteUtf8File(file, ChmIndexText(AProject));
+    else
+        WriteCp1251File(file, ChmIndexText(AProject));
 }
 
 std::vector<std::string> ChmAssetEntries(const std::string& AOutputFolder) {

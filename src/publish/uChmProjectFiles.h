@@ -1,8 +1,8 @@
 // The three input files of the help compiler in the CHM output folder: the table of contents
 // (toc.hhc), the index (index.hhk) and the project file (project.hhp). Each is a list of lines
 // ended by CR LF (the last one included), replaced atomically. The contents and the project file
-// are written in the code page chosen for the project, the index in Windows-1251; characters
-// the file's code page cannot represent become "?". Failures are raised naming the file.
+// are written in the code page chosen for the project, the index in UTF-8 for chmcmd and in
+// Windows-1251 for hhc.exe; characters the file's code page cannot represent become "?". Failures are raised naming the file.
 #pragma once
 
 #include "uChmLanguage.h"
@@ -25,8 +25,15 @@ std::vector<std::string> ChmPageList(const TDocProject& AProject);
 // most once, so a cycle in a hand-edited tree cannot make it loop. Declares and uses ACodePage.
 void WriteChmToc(const TDocProject& AProject, const std::string& AOutputFolder, const TWindowsCodePage& ACodePage);
 
-// index.hhk: one entry per included topic in dictionary order, named by its title.
-void WriteChmIndex(const TDocProject& AProject, const std::string& AOutputFolder);
+// index.hhk. When a topic with a page has an index entry (uIndexEntries): the index of the CHM
+// output in its order, sub-entries in a <UL> under their main entry; an entry with several
+// topics is one <LI> per topic with the same Name (chmcmd keeps only one Name/Local pair of an
+// object), a main entry without topics of its own has no Local. Otherwise, as before there were
+// entries: one entry per included topic in dictionary order, named by its title. Texts
+// unescaped, like the contents.
+std::string ChmIndexText(const TDocProject& AProject);
+// Writes that text in UTF-8 when AUtf8 (for chmcmd, IsChmcmd), else in Windows-1251.
+void WriteChmIndex(const TDocProject& AProject, const std::string& AOutputFolder, bool AUtf8);
 
 // The asset lines of the project file: "assets/" + the path of every file under
 // <AOutputFolder>/assets relative to that folder, deeper levels separated by a backslash; the

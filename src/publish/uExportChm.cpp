@@ -149,7 +149,7 @@ TChmExportResult ExportChm(const TDocProject& AProject, const TChmExportOptions&
     for (const std::string& file : NormalizeJpegOrientations(AProject, out))
         result.Rotated.push_back(staged.FinalPath(file));
     WriteChmToc(AProject, out, codePage);
-    WriteChmIndex(AProject, out);
+    WriteChmIndex(AProject, out, IsChmcmd(FindHhcExe()));
     WriteChmProjectFile(out, kCompiledFile, result.Pages, result.Language, codePage);
     if (std::string note = UnshowableTitlesNote(codePage, titles); !note.empty())
         result.Notes.push_back(std::move(note));

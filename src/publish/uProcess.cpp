@@ -82,8 +82,33 @@ int WaitForExit(pid_t APid, const std::string& AProgram) {
 
 }  // namespace
 
+namespace {
+
+// This process's environment with the "NAME=value" texts of AOverrides in place of its own
+// variables of those names. The pointers stay valid while AOverrides and environ do.
+std::vector<char*> EnvironmentWith(const std::vector<std::string>& AOverrides) {
+    std::vector<char*> env;
+    auto overridden = [&](const char* AVar) {
+        for (const std::string& o : AOverrides) {
+            const size_t eq = o.find('=');
+            if (eq != std::string::npos && std::strncmp(AVar, o.c_str(), eq + 1) == 0)
+                return true;
+        }
+        return false;
+    };
+    for (char** e = environ; e && *e; ++e)
+        if (!overridden(*e))
+            env.push_back(*e);
+    for (const std::string& o : AOverrides)
+        env.push_back(const_cast<char*>(o.c_str()));
+    env.push_back(nullptr);
+    return env;
+}
+
+}  // namespace
+
 int RunProcessCapturingOutput(const std::vector<std::string>& AArgs, const std::string& AWorkDir,
-                              std::string& AOutput) {
+                              std::string& AOutput, const std::vector<std::string>& AEnvironment) {
     constexpr size_t kKeep = 64 * 1024;
     AOutput.clear();
     if (AArgs.empty() || AArgs[0].empty())
@@ -109,8 +134,9 @@ int RunProcessCapturingOutput(const std::vector<std::string>& AArgs, const std::
 #endif
     if (!AWorkDir.empty())
         posix_spawn_file_actions_addchdir_np(&actions.FActions, AWorkDir.c_str());
+    std::vector<char*> env = EnvironmentWith(AEnvironment);
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions.FActions, nullptr, argv.data(), environ);
+    const int rc = posix_spawn(&pid, argv[0], &actions.FActions, nullptr, argv.data(), env.data());
     if (rc != 0)
         throw EAppError("Cannot start " + AArgs[0] + ": " + std::strerror(rc));
     ::close(out.FWrite);

@@ -16,8 +16,10 @@ int RunProcessAndWait(const std::vector<std::string>& AArgs);
 
 // The same, started in the folder AWorkDir (the current one when empty), with standard output
 // and error both read into AOutput (at most its last 64 KiB are kept) until the program ends.
+// AEnvironment holds "NAME=value" texts that the program gets in place of this process's
+// variables of those names; the rest of the environment is passed on as it is.
 int RunProcessCapturingOutput(const std::vector<std::string>& AArgs, const std::string& AWorkDir,
-                              std::string& AOutput);
+                              std::string& AOutput, const std::vector<std::string>& AEnvironment = {});
 
 // The first folder of APathList (a PATH value, ':' separated; an empty entry is the current
 // folder) that holds an executable regular file named AName, as that folder joined with AName;
