@@ -82,6 +82,9 @@ TTopicPropertiesPage::TTopicPropertiesPage(QWidget* AParent) : QWidget(AParent) 
     lblIndex = new QLabel("Index entries (one per line)", this);
     lblIndex->setObjectName("lblIndex");
     memIndex = NewLineList(this, "memIndex", lblIndex);
+    lblIndexHint = new QLabel("One entry per line; 'Main, sub' makes a sub-entry.", this);
+    lblIndexHint->setObjectName("lblIndexHint");
+    memIndex->setAccessibleDescription(lblIndexHint->text());
     chkExcludeWeb = new QCheckBox("Exclude from WebHelp", this);
     chkExcludeWeb->setObjectName("chkExcludeWeb");
     chkExcludeChm = new QCheckBox("Exclude from CHM", this);
@@ -103,6 +106,7 @@ TTopicPropertiesPage::TTopicPropertiesPage(QWidget* AParent) : QWidget(AParent) 
     layout->addWidget(memKeywords, 1);
     layout->addWidget(lblIndex);
     layout->addWidget(memIndex, 1);
+    layout->addWidget(lblIndexHint);
     layout->addWidget(chkExcludeWeb);
     layout->addWidget(chkExcludeChm);
     layout->addWidget(chkExcludePdf);

@@ -53,6 +53,7 @@ public:
     QPlainTextEdit* memKeywords = nullptr;
     QLabel* lblIndex = nullptr;
     QPlainTextEdit* memIndex = nullptr;
+    QLabel* lblIndexHint = nullptr;  // under memIndex, also its accessible description
     QCheckBox* chkExcludeWeb = nullptr;
     QCheckBox* chkExcludeChm = nullptr;
     QCheckBox* chkExcludePdf = nullptr;

@@ -231,6 +231,12 @@ private slots:
         QCOMPARE(Page().lblStyle->buddy(), static_cast<QWidget*>(Page().cbStyle));
         for (QWidget* w : std::initializer_list<QWidget*>{Page().memKeywords, Page().memIndex, Page().cbStyle})
             QVERIFY(!w->accessibleName().isEmpty());
+        // The hint under the index box, shown and told to screen readers.
+        const QString hint = "One entry per line; 'Main, sub' makes a sub-entry.";
+        QCOMPARE(Page().lblIndexHint->text(), hint);
+        QCOMPARE(Page().memIndex->accessibleDescription(), hint);
+        QVERIFY(Page().lblIndexHint->geometry().top() >= Page().memIndex->geometry().bottom());
+        QVERIFY(Page().lblIndexHint->geometry().bottom() <= Page().chkExcludeWeb->geometry().top());
     }
 };
 
