@@ -1,6 +1,7 @@
 #include "uExportWebHelp.h"
 
 #include "uHtmlUtils.h"
+#include "uIndexEntries.h"
 #include "uJson.h"
 #include "uPublishCommon.h"
 #include "uSearchIndex.h"
@@ -319,7 +320,37 @@ void ExportWebHelp(const TDocProject& AProject, const std::string& AOutputRoot, 
     WriteUtf8File(CombinePath(AOutputRoot, "style.css"), WebHelpStyleSheet(AProject, settings));
     WriteWebHelpToc(AProject, AOutputRoot);
     index.Finish();
+    if (HasIndexEntries(AProject, TIndexOutput::WebHelp)) {
+        WriteUtf8File(CombinePath(AOutputRoot, "index-entries.js"), WebHelpIndexScript(AProject));
+        prebuilt.AddLater("index", "index-entries.js");
+    }
     prebuilt.Write(AOutputRoot);
+}
+
+namespace {
+
+TJson IndexEntryJson(const TIndexEntry& AEntry) {
+    TJson e = TJson::object();
+    e["text"] = AEntry.Text;
+    e["topics"] = AEntry.TopicIDs;
+    if (!AEntry.SubEntries.empty()) {
+        TJson subs = TJson::array();
+        for (const TIndexEntry& sub : AEntry.SubEntries)
+            subs.push_back(IndexEntryJson(sub));
+        e["subs"] = std::move(subs);
+    }
+    return e;
+}
+
+}  // namespace
+
+std::string WebHelpIndexScript(const TDocProject& AProject) {
+    TJson entries = TJson::array();
+    for (const TIndexEntry& entry : BuildIndex(AProject, TIndexOutput::WebHelp))
+        entries.push_back(IndexEntryJson(entry));
+    TJson index = TJson::object();
+    index["entries"] = std::move(entries);
+    return "window.__SV_INDEX = " + JsonWrite(index) + ";";
 }
 
 std::string InstallWebHelpViewer(const std::string& ATemplateDir, const std::string& AOutputRoot,

@@ -79,8 +79,14 @@ void WriteWebHelpSearchIndex(const TDocProject& AProject, const std::string& AOu
 // The ids of the table of contents, depth-first, each once.
 std::vector<std::string> WebHelpTocOrder(const TDocProject& AProject);
 
+// index-entries.js: "window.__SV_INDEX = " + {"entries":[...]} + ";", the index of the WebHelp
+// output (uIndexEntries) in its order; an entry is {"text", "topics": [ids], "subs": [entries]},
+// "subs" only when it has sub-entries, "topics" empty for a main entry that only groups.
+std::string WebHelpIndexScript(const TDocProject& AProject);
+
 // Pages, assets, style.css, table of contents and search index into AOutputRoot, with the
-// settings loaded afresh from the project's settings file. The pages are written in place
+// settings loaded afresh from the project's settings file. When a topic with a page has an index
+// entry, also index-entries.js, named "index" in "later" of start.js. The pages are written in place
 // (meant for a fresh folder); nothing is deleted first.
 void ExportWebHelp(const TDocProject& AProject, const std::string& AOutputRoot, const TPublishOptions& AOptions = {});
 

@@ -367,9 +367,21 @@ std::vector<std::pair<std::string, std::string>> TSearchIndexBuilder::Files() co
         AppendString(start, FOutside[i].File);
         start += '}';
     }
-    start += "],\"load\":[],\"later\":{}};";
+    start += "],\"load\":[],\"later\":{";
+    for (size_t i = 0; i < FLater.size(); ++i) {
+        if (i)
+            start += ',';
+        AppendString(start, FLater[i].first);
+        start += ':';
+        AppendString(start, FLater[i].second);
+    }
+    start += "}};";
     files.emplace_back("start.js", std::move(start));
     return files;
+}
+
+void TSearchIndexBuilder::AddLater(const std::string& AName, const std::string& AFile) {
+    FLater.emplace_back(AName, AFile);
 }
 
 void TSearchIndexBuilder::Write(const std::string& AOutputRoot) const {

@@ -16,7 +16,8 @@
 // piece holds the plain text of a few consecutive topics, for the excerpts.
 // The publish id is a hash of all of that content, so the same project gives the same bytes.
 // start.js sets window.__SV_START: the topics outside the contents ("searchOnly", id, title,
-// file) and the script lists "load" and "later" (empty here).
+// file), the script list "load" (empty here) and "later", the scripts the viewer loads when it
+// needs them, by name (AddLater).
 #pragma once
 
 #include <cstddef>
@@ -54,6 +55,10 @@ public:
     void Add(const std::string& AID, const std::string& ATitle, const std::string& AFile, const std::string& AText,
              TSearchTopicWords AWords);
 
+    // Names AFile (relative to the output root) in "later" of start.js under AName; members in
+    // the order they are added.
+    void AddLater(const std::string& AName, const std::string& AFile);
+
     // Writes search/index.js, the pieces and start.js into AOutputRoot.
     void Write(const std::string& AOutputRoot) const;
 
@@ -73,6 +78,7 @@ private:
     std::unordered_map<std::string, unsigned> FNumbers;  // id -> topic number
     unsigned FTocCount = 0;
     std::vector<TOutside> FOutside;
+    std::vector<std::pair<std::string, std::string>> FLater;  // name, file
     std::vector<std::string> FTexts;        // by topic number
     std::vector<bool> FAdded;               // by topic number
     std::unordered_map<std::u16string, std::vector<TPosting>> FPostings;

@@ -1,4 +1,4 @@
-/* WebHelp viewer: table of contents, topic pages and full-text search.
+/* WebHelp viewer: table of contents, topic pages, full-text search and the index.
    Reads window.__SV_TOC ({roots:[{id,title,file,children}]}) and window.__SV_START
    ({searchOnly:[{id,title,file}],load:[names],later:{}}), defined by scripts beside this file.
    Search uses the prebuilt index under search/ (index.js, then numbered pieces loaded on demand);
@@ -787,6 +787,236 @@
     el.splitter.addEventListener("pointercancel", up);
   });
 
+  // ---- index -----------------------------------------------------------------------------
+
+  // The "Index" tab: shown when start.js names an index script in "later" (index-entries.js,
+  // which sets window.__SV_INDEX = {entries:[{text,topics:[ids],subs:[...]}]} in the order to
+  // show), loaded when the tab is first opened. Typing filters by prefix, folded as the search
+  // folds; a matching sub-entry is shown under its main entry. An entry with one topic opens it,
+  // one with several offers their titles, a main entry that only groups goes to its first
+  // sub-entry.
+  var ix = {
+    tabs: document.getElementById("sv-tabs"),
+    tabToc: document.getElementById("sv-tab-toc"),
+    tabIndex: document.getElementById("sv-tab-index"),
+    panel: document.getElementById("sv-index"),
+    filter: document.getElementById("sv-index-filter"),
+    status: document.getElementById("sv-index-status"),
+    list: document.getElementById("sv-index-list"),
+    choice: document.getElementById("sv-index-choice"),
+    choiceLabel: document.getElementById("sv-index-choice-label"),
+    choiceList: document.getElementById("sv-index-choice-list"),
+    file: "",
+    rows: null,        // [{text, key, label, topics, sub, main}] once loaded
+    loading: null
+  };
+
+  function indexTopics(ids) {
+    return Array.isArray(ids) ? ids.filter(function (id) { return typeof id === "string" && topics[id]; }) : [];
+  }
+
+  // The entries as rows: each main entry, then its sub-entries.
+  function indexRows(data) {
+    var rows = [];
+    (data && Array.isArray(data.entries) ? data.entries : []).forEach(function (e) {
+      if (!e || typeof e.text !== "string") return;
+      var main = { text: e.text, key: fold(e.text), label: e.text, topics: indexTopics(e.topics), sub: false, subs: [] };
+      rows.push(main);
+      (Array.isArray(e.subs) ? e.subs : []).forEach(function (s) {
+        if (!s || typeof s.text !== "string") return;
+        var row = { text: s.text, key: fold(s.text), label: e.text + ", " + s.text, topics: indexTopics(s.topics), sub: true, main: main };
+        main.subs.push(row);
+        rows.push(row);
+      });
+    });
+    return rows;
+  }
+
+  function indexMatches(rows, query) {
+    var q = fold(query.trim());
+    if (!q) return rows;
+    var comma = q.indexOf(", "), qm = comma < 0 ? q : q.slice(0, comma).trim(), qs = comma < 0 ? null : q.slice(comma + 2).trim();
+    var out = [];
+    rows.forEach(function (r) {
+      if (r.sub) return;
+      var subs;
+      if (qs !== null) subs = startsWith(r.key, qm) ? r.subs.filter(function (s) { return startsWith(s.key, qs); }) : [];
+      else if (startsWith(r.key, q)) subs = r.subs;
+      else subs = r.subs.filter(function (s) { return startsWith(s.key, q); });
+      if (subs.length || (qs === null && startsWith(r.key, q))) { out.push(r); out.push.apply(out, subs); }
+    });
+    return out;
+  }
+
+  function indexOption(text, cls) {
+    var li = document.createElement("li");
+    li.className = cls;
+    li.setAttribute("role", "option");
+    li.setAttribute("aria-selected", "false");
+    li.tabIndex = -1;
+    li.textContent = text;
+    return li;
+  }
+
+  function selectOption(list, li, focus) {
+    var old = list.querySelector('[aria-selected="true"]');
+    if (old && old !== li) { old.setAttribute("aria-selected", "false"); old.tabIndex = -1; }
+    if (!li) return;
+    li.setAttribute("aria-selected", "true");
+    li.tabIndex = 0;
+    if (focus) li.focus();
+    li.scrollIntoView({ block: "nearest" });
+  }
+
+  function drawIndex() {
+    if (!ix.rows) return;
+    hideIndexChoice(false);
+    var shown = indexMatches(ix.rows, ix.filter.value);
+    ix.list.textContent = "";
+    var frag = document.createDocumentFragment();
+    shown.forEach(function (r) {
+      var li = indexOption(r.text, r.sub ? "sv-index-entry sv-index-sub" : "sv-index-entry");
+      if (r.sub) li.setAttribute("aria-label", r.label);
+      li.svRow = r;
+      frag.appendChild(li);
+    });
+    ix.list.appendChild(frag);
+    if (ix.list.firstElementChild) selectOption(ix.list, ix.list.firstElementChild, false);
+    ix.status.textContent = shown.length ? "" : (ix.rows.length ? "No entry begins with that" : "The index is empty");
+  }
+
+  function openIndexRow(li) {
+    var r = li && li.svRow;
+    if (!r) return;
+    if (r.topics.length === 1) { navigateTo(r.topics[0]); return; }
+    if (r.topics.length > 1) { showIndexChoice(li); return; }
+    // A main entry that only groups its sub-entries: go to the first of them.
+    var next = li.nextElementSibling;
+    if (next && next.svRow && next.svRow.main === r) selectOption(ix.list, next, true);
+  }
+
+  function showIndexChoice(li) {
+    var r = li.svRow;
+    ix.choiceLabel.textContent = "Topics for \u201C" + r.label + "\u201D";
+    ix.choiceList.textContent = "";
+    r.topics.forEach(function (id) {
+      var opt = indexOption(topics[id].title || id, "sv-index-entry");
+      opt.dataset.id = id;
+      ix.choiceList.appendChild(opt);
+    });
+    ix.choice.svFrom = li;
+    ix.list.hidden = true;
+    ix.choice.hidden = false;
+    selectOption(ix.choiceList, ix.choiceList.firstElementChild, true);
+  }
+
+  function hideIndexChoice(focusEntry) {
+    if (ix.choice.hidden) return;
+    var from = ix.choice.svFrom;
+    ix.choice.hidden = true;
+    ix.list.hidden = false;
+    ix.choice.svFrom = null;
+    if (focusEntry && from && from.parentNode === ix.list) selectOption(ix.list, from, true);
+  }
+
+  function loadIndex() {
+    if (ix.loading) return ix.loading;
+    ix.status.textContent = "Loading the index\u2026";
+    return (ix.loading = loadScript(ix.file).then(function () {
+      ix.rows = indexRows(window.__SV_INDEX);
+      drawIndex();
+    }, function () {
+      ix.status.textContent = "The index cannot be loaded. Publish the help again.";
+    }));
+  }
+
+  function showTab(index, focus) {
+    ix.tabToc.setAttribute("aria-selected", index ? "false" : "true");
+    ix.tabIndex.setAttribute("aria-selected", index ? "true" : "false");
+    ix.tabToc.tabIndex = index ? -1 : 0;
+    ix.tabIndex.tabIndex = index ? 0 : -1;
+    el.side.classList.toggle("sv-index-on", index);
+    ix.panel.hidden = !index;
+    if (index) loadIndex();
+    if (focus) (index ? ix.tabIndex : ix.tabToc).focus();
+  }
+
+  function moveInList(list, li, key) {
+    var to = null;
+    if (key === "ArrowDown") to = li ? li.nextElementSibling : list.firstElementChild;
+    else if (key === "ArrowUp") to = li ? li.previousElementSibling : null;
+    else if (key === "Home") to = list.firstElementChild;
+    else if (key === "End") to = list.lastElementChild;
+    if (to) selectOption(list, to, true);
+    return to;
+  }
+
+  function setupIndex(file) {
+    if (!file || !safeFile(file)) return;
+    ix.file = file;
+    ix.tabs.hidden = false;
+    ix.tabToc.addEventListener("click", function () { showTab(false, false); });
+    ix.tabIndex.addEventListener("click", function () { showTab(true, false); });
+    ix.tabs.addEventListener("keydown", function (e) {
+      if (e.key !== "ArrowLeft" && e.key !== "ArrowRight" && e.key !== "Home" && e.key !== "End") return;
+      e.preventDefault();
+      var toIndex = e.key === "End" || ((e.key === "ArrowLeft" || e.key === "ArrowRight") && e.target === ix.tabToc);
+      showTab(toIndex, true);
+    });
+    ix.filter.addEventListener("input", drawIndex);
+    ix.filter.addEventListener("keydown", function (e) {
+      if (e.key === "ArrowDown") {
+        e.preventDefault();
+        var li = ix.list.hidden ? null : ix.list.querySelector('[aria-selected="true"]') || ix.list.firstElementChild;
+        if (li) selectOption(ix.list, li, true);
+      } else if (e.key === "Enter") {
+        e.preventDefault();
+        openIndexRow(ix.list.querySelector('[aria-selected="true"]'));
+      } else if (e.key === "Escape") {
+        e.preventDefault();
+        if (ix.filter.value) { ix.filter.value = ""; drawIndex(); }
+        else ix.tabIndex.focus();
+      }
+    });
+    // Focus that arrives otherwise (Tab, a screen reader) selects the option too.
+    [ix.list, ix.choiceList].forEach(function (list) {
+      list.addEventListener("focusin", function (e) {
+        var li = e.target.closest("li");
+        if (li && li.getAttribute("aria-selected") !== "true") selectOption(list, li, false);
+      });
+    });
+    ix.list.addEventListener("click", function (e) {
+      var li = e.target.closest("li");
+      if (!li) return;
+      selectOption(ix.list, li, true);
+      openIndexRow(li);
+    });
+    ix.list.addEventListener("keydown", function (e) {
+      var li = e.target.closest("li");
+      if (e.key === "Enter" || e.key === " ") { e.preventDefault(); openIndexRow(li); return; }
+      if (e.key === "Escape") { e.preventDefault(); ix.filter.focus(); return; }
+      if (e.key === "ArrowDown" || e.key === "ArrowUp" || e.key === "Home" || e.key === "End") {
+        e.preventDefault();
+        if (!moveInList(ix.list, li, e.key) && e.key === "ArrowUp") ix.filter.focus();
+      }
+    });
+    ix.choiceList.addEventListener("click", function (e) {
+      var li = e.target.closest("li");
+      if (li && li.dataset.id) navigateTo(li.dataset.id);
+    });
+    ix.choiceList.addEventListener("keydown", function (e) {
+      var li = e.target.closest("li");
+      if (e.key === "Enter" || e.key === " ") { e.preventDefault(); if (li && li.dataset.id) navigateTo(li.dataset.id); return; }
+      if (e.key === "Escape") { e.preventDefault(); hideIndexChoice(true); return; }
+      if (e.key === "ArrowDown" || e.key === "ArrowUp" || e.key === "Home" || e.key === "End") {
+        e.preventDefault();
+        moveInList(ix.choiceList, li, e.key);
+      }
+    });
+    // Searching shows its results where the contents are.
+    el.search.addEventListener("input", function () { if (!ix.panel.hidden && el.search.value.trim()) showTab(false, false); });
+  }
+
   // ---- start -----------------------------------------------------------------------------
 
   buildToc();
@@ -806,6 +1036,7 @@
     ready = names.length ? Promise.all(names.map(function (n) { return loadScript(n).catch(function () {}); })) : null;
   }
   var later = (start && start.later && typeof start.later === "object") ? start.later : {};
+  setupIndex(typeof later.index === "string" ? later.index : "");
   function afterStart() {
     if (!start && !tocOrder.length) {
       el.frame.hidden = true;
