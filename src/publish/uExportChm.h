@@ -5,7 +5,8 @@
 // Pages, contents and project file are written in the code page chosen from the titles
 // (ChooseChmCodePage); on pages, characters it cannot represent become character references, so
 // pages lose nothing. The project file declares the language (ChooseChmLanguage, or the one the
-// caller gives). The index stays in Windows-1251.
+// caller gives). The index (the authors' entries and the titles, uIndexEntries) is written in
+// UTF-8 for chmcmd, which runs under the C.UTF-8 locale, and in Windows-1251 for hhc.exe.
 //
 // Reads the project as stored on disk. Everything is written and compiled in a fresh sibling of
 // build/chm that replaces it once the compile succeeded, so a failed or cancelled publication
