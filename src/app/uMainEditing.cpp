@@ -113,7 +113,11 @@ void TfrmMain::BridgeHtmlChanged(const std::string& AHtml) {
     if (FBridge && FBridge->LastHtmlChangeWasUser()) {
         // The author's own change is the page's latest document; it also ends a wait for it.
         FDirtyHtml = AHtml;
-        MarkProjectDirty();
+        // As MarkProjectDirty, but the recovery journal is told that only topic text changed.
+        FProjectDirty = true;
+        if (FRecovery)
+            FRecovery->ScheduleTopicText();
+        UpdateCaption();
         if (FWaitingHtmlResponse) {
             FWaitingHtmlResponse = false;
             WakeEditorWaits();

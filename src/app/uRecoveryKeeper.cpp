@@ -11,6 +11,7 @@ TRecoveryKeeper::TRecoveryKeeper(std::string ABaseFolder, TSnapshot ASnapshot, Q
 
 void TRecoveryKeeper::Attach(const std::string& ARoot) {
     FTimer.stop();
+    FTreeChanged = true;
     try {
         FJournal.Attach(ARoot);
     } catch (const std::exception& e) {
@@ -19,6 +20,11 @@ void TRecoveryKeeper::Attach(const std::string& ARoot) {
 }
 
 void TRecoveryKeeper::Schedule() {
+    FTreeChanged = true;
+    ScheduleTopicText();
+}
+
+void TRecoveryKeeper::ScheduleTopicText() {
     if (FJournal.Attached() && !FTimer.isActive())
         FTimer.start();
 }
@@ -33,7 +39,8 @@ void TRecoveryKeeper::WriteNow() {
     if (!project)
         return;
     try {
-        FJournal.Write(*project, html);
+        FJournal.Write(*project, html, FTreeChanged ? TRecoveryJournal::TTree::Changed : TRecoveryJournal::TTree::Unchanged);
+        FTreeChanged = false;
         FLastError.clear();
     } catch (const std::exception& e) {
         FLastError = e.what();
@@ -42,6 +49,7 @@ void TRecoveryKeeper::WriteNow() {
 
 void TRecoveryKeeper::Forget() {
     FTimer.stop();
+    FTreeChanged = true;
     try {
         FJournal.Remove();
     } catch (const std::exception& e) {
@@ -51,10 +59,12 @@ void TRecoveryKeeper::Forget() {
 
 void TRecoveryKeeper::Detach() {
     FTimer.stop();
+    FTreeChanged = true;
     FJournal.Detach();
 }
 
 void TRecoveryKeeper::MoveTo(const std::string& ANewRoot) {
+    FTreeChanged = true;
     try {
         FJournal.MoveTo(ANewRoot);
     } catch (const std::exception& e) {

@@ -32,7 +32,10 @@ public:
 
     void Attach(const std::string& ARoot);
     // A change was reported: written when the delay has run out (a running delay is not restarted).
+    // Any change may have touched the tree, so the next write builds its text again...
     void Schedule();
+    // ...except a change of topic text only, which leaves the tree text of the last write as it is.
+    void ScheduleTopicText();
     // Writes what the window holds now.
     void WriteNow();
     // The changes were saved or given up: the journal goes.
@@ -50,4 +53,5 @@ private:
     TSnapshot FSnapshot;
     QTimer FTimer;
     std::string FLastError;
+    bool FTreeChanged = true;  // since the last successful write
 };

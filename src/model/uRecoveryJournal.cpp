@@ -150,9 +150,12 @@ bool TRecoveryJournal::Attached() const { return FLockFd >= 0; }
 void TRecoveryJournal::ForgetWritten() {
     FWritten.clear();
     FLastManifestBody.clear();
+    FTreeOf = nullptr;
+    FTreeJson.clear();
 }
 
-void TRecoveryJournal::Write(const TDocProject& AProject, const std::map<std::string, std::string>& ATopicHtml) {
+void TRecoveryJournal::Write(const TDocProject& AProject, const std::map<std::string, std::string>& ATopicHtml,
+                             TTree ATree) {
     if (!Attached())
         return;
     const std::string folder = Folder();
@@ -181,10 +184,17 @@ void TRecoveryJournal::Write(const TDocProject& AProject, const std::map<std::st
         next[id] = w;
     }
     topics += "]";
-    // 2. journal.json names the new files (unless nothing at all changed).
+    // 2. journal.json names the new files (unless nothing at all changed). The tree text is the
+    // larger part of it; it is built again only when the tree may have changed.
+    if (ATree == TTree::Changed || FTreeOf != &AProject) {
+        FTreeOf = nullptr;
+        FTreeJson = ProjectTreeJson(AProject);
+        FTreeOf = &AProject;
+        ++FTreeBuilds;
+    }
     std::string body = "\"root\":" + JsonQuote(FRoot) + ",\"title\":" + JsonQuote(AProject.Title()) +
-                       ",\"styleProfile\":" + JsonQuote(AProject.StyleProfile()) +
-                       ",\"tree\":" + ProjectTreeJson(AProject) + ",\"topics\":" + topics;
+                       ",\"styleProfile\":" + JsonQuote(AProject.StyleProfile()) + ",\"tree\":" + FTreeJson +
+                       ",\"topics\":" + topics;
     const bool unchanged = body == FLastManifestBody && FileExists(CombinePath(folder, kManifestName));
     if (!unchanged)
         WriteUtf8File(CombinePath(folder, kManifestName),

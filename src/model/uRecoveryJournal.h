@@ -52,10 +52,18 @@ public:
     bool Attached() const;
     const std::string& Root() const { return FRoot; }
 
+    // Whether the caller knows the tree (topics, their order, titles and properties) to be as at
+    // the last Write.
+    enum class TTree { Changed, Unchanged };
     // Records the project and the unsaved topic HTML (only topics whose text changed since the
-    // last write get a new file). Raises EAppError naming the file on a write failure; what was
-    // on disk before stays a whole journal.
-    void Write(const TDocProject& AProject, const std::map<std::string, std::string>& ATopicHtml);
+    // last write get a new file). With TTree::Unchanged the tree text of the last Write of the
+    // same project is used again instead of being built anew (it is built when there is none).
+    // Raises EAppError naming the file on a write failure; what was on disk before stays a whole
+    // journal.
+    void Write(const TDocProject& AProject, const std::map<std::string, std::string>& ATopicHtml,
+               TTree ATree = TTree::Changed);
+    // How many times Write has built the tree text (for tests and benchmarks).
+    unsigned long long TreeBuilds() const { return FTreeBuilds; }
     // Deletes the journal (after a Save, or when the changes were discarded); stays attached.
     void Remove();
     // The project now lives at ANewRoot (Save As): the journal moves with it, replacing one a
@@ -89,6 +97,9 @@ private:
     unsigned long long FNextFile = 0;
     std::map<std::string, TWritten> FWritten;  // topic id -> file and hash named by journal.json
     std::string FLastManifestBody;             // journal.json without its time, as last written
+    const TDocProject* FTreeOf = nullptr;      // the project FTreeJson was built from
+    std::string FTreeJson;
+    unsigned long long FTreeBuilds = 0;
 };
 
 // Applies read journal contents to AProject: title, style profile and tree replaced (topic body

@@ -74,6 +74,45 @@ TEST_F(JournalFixture, WhatWasWrittenReadsBackWithOnlyChangedTopicsRewritten) {
     EXPECT_EQ(restored.GetTopic(b).HtmlPath(), root + "topics/" + b + ".html");
 }
 
+TEST_F(JournalFixture, TopicTextOnlyWritesReuseTheTreeTextUntilTheTreeChanges) {
+    TRecoveryJournal j(base);
+    ASSERT_TRUE(j.Attach(root));
+    j.Write(p, {{a, "<p>1</p>"}});
+    ASSERT_EQ(j.TreeBuilds(), 1u);
+    // The author types: only the topic text is new, and the tree text is not built again.
+    j.Write(p, {{a, "<p>2</p>"}}, TRecoveryJournal::TTree::Unchanged);
+    j.Write(p, {{a, "<p>2</p>"}, {b, "<p>3</p>"}}, TRecoveryJournal::TTree::Unchanged);
+    EXPECT_EQ(j.TreeBuilds(), 1u);
+    TJournalContents c = TRecoveryJournal::Read(base, root);
+    EXPECT_EQ(c.TopicHtml, (std::map<std::string, std::string>{{a, "<p>2</p>"}, {b, "<p>3</p>"}}));
+    TDocProject restored;
+    restored.SetRootPath(root);
+    ApplyJournalTree(c, restored);
+    EXPECT_EQ(ProjectTreeJson(restored), ProjectTreeJson(p));
+
+    // A rename is a tree change; the next write holds it.
+    p.GetTopic(b).SetTitle("Beta renamed");
+    j.Write(p, {{a, "<p>2</p>"}, {b, "<p>3</p>"}});
+    EXPECT_EQ(j.TreeBuilds(), 2u);
+    EXPECT_NE(TRecoveryJournal::Read(base, root).TreeJson.find("Beta renamed"), std::string::npos);
+
+    // The kept tree text goes with the journal (Save) and with another project object.
+    p.GetTopic(a).SetTitle("Alpha renamed");
+    j.Remove();
+    j.Write(p, {{a, "<p>4</p>"}}, TRecoveryJournal::TTree::Unchanged);
+    EXPECT_EQ(j.TreeBuilds(), 3u);
+    EXPECT_NE(TRecoveryJournal::Read(base, root).TreeJson.find("Alpha renamed"), std::string::npos);
+    TDocProject other;
+    other.SetRootPath(root);
+    other.Clear();
+    const std::string g = other.AddTopic("Gamma", "").ID();
+    j.Write(other, {{g, "<p>5</p>"}}, TRecoveryJournal::TTree::Unchanged);
+    EXPECT_EQ(j.TreeBuilds(), 4u);
+    c = TRecoveryJournal::Read(base, root);
+    EXPECT_NE(c.TreeJson.find("Gamma"), std::string::npos);
+    EXPECT_EQ(c.TopicHtml, (std::map<std::string, std::string>{{g, "<p>5</p>"}}));
+}
+
 TEST_F(JournalFixture, RemoveDeletesAndMoveToFollowsTheProject) {
     TRecoveryJournal j(base);
     ASSERT_TRUE(j.Attach(root));
