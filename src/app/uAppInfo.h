@@ -2,7 +2,8 @@
 #pragma once
 
 inline constexpr const char* AppTitle = "Pagewell";
-inline constexpr const char* AppVersionText = "1.0";
+// The build's version (the project version in CMakeLists.txt).
+inline constexpr const char* AppVersionText = PAGEWELL_VERSION;
 inline constexpr const char* AppVendorName = "The Pagewell authors";
 inline constexpr const char* AppHomepageURL = "https://pagewell.example.org";
 // The executable name that names the per-user folder.

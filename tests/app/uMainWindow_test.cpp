@@ -146,7 +146,7 @@ private slots:
         TfrmMain w(prompts, {});
         w.About1->trigger();
         QCOMPARE(prompts.Infos.size(), size_t(1));
-        QVERIFY(StartsWith(prompts.Infos[0], "Pagewell\nVersion: 1.0\n\n"));
+        QVERIFY(StartsWith(prompts.Infos[0], "Pagewell\nVersion: " PAGEWELL_VERSION "\n\n"));
         // Nothing published yet: nothing to show.
         w.OpenOutputFolder1->trigger();
         QVERIFY(prompts.Explored.empty());
