@@ -1,9 +1,7 @@
 // The Properties page beside the editor: keywords and index entries as lines, the exclusions
 // reaching the publications, Apply, values typed without Apply kept at a topic switch and at
 // Save, and the style profile list (sorted, refilled for every project, set only by the author).
-#include "support/AppTestSupport.h"
-#include "support/TScriptedPrompts.h"
-#include "support/TocTestSupport.h"
+#include "support/WindowTestSupport.h"
 
 #include "uExportWebHelp.h"
 #include "uFrmProjectSettings.h"
@@ -21,18 +19,11 @@
 #include <QtTest>
 #include <memory>
 
-class TestMainProperties : public QObject {
+class TestMainProperties : public QObject, public TWindowFixture {
     Q_OBJECT
-    std::unique_ptr<TTempAppData> FAppData;
-    std::unique_ptr<TScriptedPrompts> FPrompts;
-    std::unique_ptr<TfrmMain> W;
-    TTreeProject T;
 
     void Start(const std::string& AFileName) {
-        W = std::make_unique<TfrmMain>(*FPrompts, QStringList{QString::fromStdString(AFileName)});
-        W->resize(1000, 700);
-        W->show();
-        QVERIFY(QTest::qWaitForWindowExposed(W.get()));
+        OpenWindowOn(AFileName, 1000, 700);
         W->Properties1->trigger();
         QVERIFY(W->pcRight->isVisible());
     }
@@ -58,17 +49,8 @@ class TestMainProperties : public QObject {
     }
 
 private slots:
-    void init() {
-        FAppData = std::make_unique<TTempAppData>();
-        FPrompts = std::make_unique<TScriptedPrompts>();
-    }
-    void cleanup() {
-        if (W && !FPrompts->Errors.empty())
-            QFAIL(FPrompts->Errors.front().c_str());
-        W.reset();
-        FPrompts.reset();
-        FAppData.reset();
-    }
+    void init() { InitWindow(); }
+    void cleanup() { CleanupWindow(); }
 
     void keywords_blankAndEmptyLinesStoreTwo_andPublishingListsThem() {
         Open({{"A", ""}, {"B", ""}});

@@ -1,8 +1,6 @@
 // The table of contents in the window: the drop zones, dragging in the real tree view, the Move,
 // New, Remove and Rename commands with what they write and mark, kept expansion, Check Links.
-#include "support/AppTestSupport.h"
-#include "support/TScriptedPrompts.h"
-#include "support/TocTestSupport.h"
+#include "support/WindowTestSupport.h"
 
 #include "uFrmLinkIssues.h"
 #include "uMain.h"
@@ -33,20 +31,10 @@ const std::vector<std::pair<std::string, std::string>> kPQ = {{"P", ""}, {"B", "
 
 }  // namespace
 
-class TestTocCommands : public QObject {
+class TestTocCommands : public QObject, public TWindowFixture {
     Q_OBJECT
-    std::unique_ptr<TTempAppData> FAppData;
-    std::unique_ptr<TScriptedPrompts> FPrompts;
-    std::unique_ptr<TfrmMain> W;
-    TTreeProject T;
 
-    void Open(const std::vector<std::pair<std::string, std::string>>& ATopics) {
-        T = MakeTreeProject(FAppData->Path(), ATopics);
-        W = std::make_unique<TfrmMain>(*FPrompts, QStringList{QString::fromStdString(T.FileName)});
-        W->resize(1000, 700);
-        W->show();
-        QVERIFY(QTest::qWaitForWindowExposed(W.get()));
-    }
+    void Open(const std::vector<std::pair<std::string, std::string>>& ATopics) { OpenWindow(ATopics, 1000, 700); }
     QTreeWidgetItem* Node(const std::string& ATitle) { return W->tvToc->FindTopicItem(T.Ids.at(ATitle)); }
     void Select(const std::string& ATitle) { W->tvToc->setCurrentItem(Node(ATitle)); }
     std::string TitleOfSelection() { return W->Project().GetTopic(W->SelectedTopicID()).Title(); }
@@ -86,17 +74,8 @@ class TestTocCommands : public QObject {
     }
 
 private slots:
-    void init() {
-        FAppData = std::make_unique<TTempAppData>();
-        FPrompts = std::make_unique<TScriptedPrompts>();
-    }
-    void cleanup() {
-        if (W && !FPrompts->Errors.empty())
-            QFAIL(FPrompts->Errors.front().c_str());
-        W.reset();
-        FPrompts.reset();
-        FAppData.reset();
-    }
+    void init() { InitWindow(); }
+    void cleanup() { CleanupWindow(); }
 
     void dropZones_ofAnEighteenPixelLabel() {
         struct {

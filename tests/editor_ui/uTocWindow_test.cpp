@@ -2,9 +2,7 @@
 // removing the topic being edited drops what was typed in it, so Save writes nothing for it.
 #include "support/TEditorHarness.h"
 
-#include "app/support/AppTestSupport.h"
-#include "app/support/TScriptedPrompts.h"
-#include "app/support/TocTestSupport.h"
+#include "app/support/WindowTestSupport.h"
 #include "uMain.h"
 #include "uTopicHeaders.h"
 #include "uTopicPropertiesPage.h"
@@ -19,37 +17,20 @@
 #include <QTest>
 #include <QWebEngineView>
 
-class TocWindowTest : public QObject {
+class TocWindowTest : public QObject, public TWindowFixture {
     Q_OBJECT
-    std::unique_ptr<TTempAppData> FAppData;
-    std::unique_ptr<TScriptedPrompts> FPrompts;
-    std::unique_ptr<TfrmMain> W;
-    TTreeProject T;
 
     QVariant Js(const QString& AScript) { return RunJsSync(W->EditorView()->page(), AScript); }
     QString PageBody() { return Js("document.getElementById('sv-body').innerHTML").toString(); }
     QString PageHeader() { return Js("document.getElementById('sv-header').innerHTML").toString(); }
     void Start(const std::vector<std::pair<std::string, std::string>>& ATopics, int AWidth = 1100) {
-        T = MakeTreeProject(FAppData->Path(), ATopics);
-        W = std::make_unique<TfrmMain>(*FPrompts, QStringList{QString::fromStdString(T.FileName)});
-        W->resize(AWidth, 720);
-        W->show();
-        QVERIFY(QTest::qWaitForWindowExposed(W.get()));
+        OpenWindow(ATopics, AWidth, 720);
         QVERIFY(TEditorHarness::WaitFor([&] { return W->EditorReady(); }, 15000));
     }
 
 private slots:
-    void init() {
-        FAppData = std::make_unique<TTempAppData>();
-        FPrompts = std::make_unique<TScriptedPrompts>();
-    }
-    void cleanup() {
-        if (W && !FPrompts->Errors.empty())
-            QFAIL(FPrompts->Errors.front().c_str());
-        W.reset();
-        FPrompts.reset();
-        FAppData.reset();
-    }
+    void init() { InitWindow(); }
+    void cleanup() { CleanupWindow(); }
 
     void newTopicIsShownAtOnce_andRemovingItDropsWhatWasTyped() {
         Start({{"Alpha", ""}, {"Beta", ""}});
