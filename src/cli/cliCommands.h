@@ -20,6 +20,7 @@ int RunPublishPdf(const TCliArgs& AArgs);      // cliPdf.cpp
 int RunPublishChm(const TCliArgs& AArgs);      // cliChm.cpp
 int RunCheckLinks(const TCliArgs& AArgs);      // cliCheckLinks.cpp
 int RunImportHtml(const TCliArgs& AArgs);      // cliImportHtml.cpp
+int RunImportManual(const TCliArgs& AArgs);    // cliImportManual.cpp
 
 // ---- helpers for the commands (cliCommon.cpp) ------------------------------------------------
 

@@ -25,6 +25,9 @@ const TCliCommand kCommands[] = {
     {"check-links", "PROJECT", "list missing topic files, broken topic links and missing local files", RunCheckLinks},
     {"import-html", "PROJECT FILE [--title TITLE] [--parent ID]",
      "import an HTML document with its styles, pictures and fonts as a new topic; prints its id", RunImportHtml},
+    {"import-manual", "PROJECT START_PAGE [--parent ID] [--keep-navigation] [--exclude GLOB]...",
+     "import a whole HTML manual: its pages as topics in the order of its contents, links between them as topic links; prints the report",
+     RunImportManual},
 };
 
 std::vector<std::string> Words(const char* AName) {

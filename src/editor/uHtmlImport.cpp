@@ -5,6 +5,7 @@
 #include "uRegex.h"
 #include "uUtils.h"
 
+#include <cstdio>
 #include <functional>
 #include <vector>
 
@@ -45,20 +46,68 @@ using TReserveFunction = bool (*)(const std::string&, const std::string&, TAsset
 // The address of the copy of the file at APath kept in AMap; on first sight the file gets a free
 // name from AReserve and AWrite writes it there. ARef itself when APath names no existing file or
 // no name could be reserved.
+// ResolveLocalPath or ResolveCssPath. In an import of many pages (MayRead set) an address that
+// is no valid path (a malformed "%" escape) is left as written instead of ending the import.
+std::string LocalPath(std::string_view AValue, const std::string& AFolder, bool AInCss, const TImportContext& AContext) {
+    if (!AContext.MayRead)
+        return AInCss ? ResolveCssPath(AValue, AFolder) : ResolveLocalPath(AValue, AFolder);
+    try {
+        return AInCss ? ResolveCssPath(AValue, AFolder) : ResolveLocalPath(AValue, AFolder);
+    } catch (const EAppError&) {
+        return "";
+    }
+}
+
+bool MayReadFile(const std::string& APath, const TImportContext& AContext) {
+    return !APath.empty() && FileExists(APath) && (!AContext.MayRead || AContext.MayRead(APath));
+}
+
+// The folder part of an address ("assets/css" of "assets/css/a.css").
+std::string AddressFolder(const std::string& AAddress) {
+    const size_t slash = AAddress.rfind('/');
+    return slash == std::string::npos ? std::string() : AAddress.substr(0, slash);
+}
+
+// With a content index: the address of an earlier file with the bytes just written to
+// ADestination, which is then removed again; otherwise ADestination is recorded and AAddress
+// kept.
+std::string ReuseSameContent(const std::string& AAddress, const std::string& ADestination, TImportContext& AContext) {
+    if (!AContext.Contents)
+        return AAddress;
+    const std::string same = AContext.Contents->Find(AddressFolder(AAddress), ADestination);
+    if (same.empty()) {
+        AContext.Contents->Add(AAddress, ADestination);
+        return AAddress;
+    }
+    std::remove(ADestination.c_str());
+    AContext.Reserved.erase(ADestination);
+    return same;
+}
+
 std::string CopiedFileAddress(const std::string& ARef, const std::string& APath, std::map<std::string, std::string>& AMap,
                               TReserveFunction AReserve, TImportContext& AContext,
                               const std::function<void(const std::string& ADestination)>& AWrite) {
-    if (APath.empty() || !FileExists(APath))
+    if (!MayReadFile(APath, AContext))
         return ARef;
     auto it = AMap.find(APath);
-    if (it != AMap.end())
+    if (it != AMap.end()) {
+        if (AContext.Writing.count(APath))
+            AContext.SelfReferenced.insert(APath);
         return it->second;
+    }
     TAssetReservation r;
     if (!AReserve(AContext.ProjectRoot, APath, r, &AContext.Reserved))
         return ARef;
     AMap[APath] = r.RelativeAddress;  // before writing: a style sheet that imports itself finds its own copy
+    AContext.Writing.insert(APath);
     AWrite(r.DestinationPath);
-    return r.RelativeAddress;
+    AContext.Writing.erase(APath);
+    if (AContext.SelfReferenced.count(APath)) {
+        if (AContext.Contents)
+            AContext.Contents->Add(r.RelativeAddress, r.DestinationPath);
+        return r.RelativeAddress;
+    }
+    return AMap[APath] = ReuseSameContent(r.RelativeAddress, r.DestinationPath, AContext);
 }
 
 // The address of an existing local style sheet's copy, importing the sheet on first sight.
@@ -73,10 +122,13 @@ std::string BuildImportFragment(const std::string& AProjectRoot, const std::stri
     TImportContext context;
     context.ProjectRoot = AProjectRoot;
     context.BaseFolder = ExtractFileDir(ExpandFileName(AHtmlFile));
-    const std::string document = ReadImportTextFile(AHtmlFile);
-    const std::string styles = CollectStyleSheets(document, context);
-    const std::string wrapper = BodyWrapperTag(document);
-    std::string body = SimplifyTags(RewriteResourceRefs(ExtractBodyContent(document), context));
+    return BuildImportFragmentFromText(ReadImportTextFile(AHtmlFile), context);
+}
+
+std::string BuildImportFragmentFromText(std::string_view ADocument, TImportContext& AContext) {
+    const std::string styles = CollectStyleSheets(ADocument, AContext);
+    const std::string wrapper = BodyWrapperTag(ADocument);
+    std::string body = SimplifyTags(RewriteResourceRefs(ExtractBodyContent(ADocument), AContext));
     if (!wrapper.empty())
         body = wrapper + body + "</div>";
     return StripHostileMarkup(styles + body);
@@ -141,7 +193,7 @@ std::string CollectStyleSheets(std::string_view ADocument, TImportContext& ACont
             return true;
         std::string address = href;
         if (!IsExternalRef(href))
-            address = ImportedStyleSheetAddress(href, ResolveLocalPath(href, AContext.BaseFolder), AContext);
+            address = ImportedStyleSheetAddress(href, LocalPath(href, AContext.BaseFolder, false, AContext), AContext);
         out += "<link rel=\"stylesheet\" href=\"" + EscapeAttributeValue(address) + "\">\r\n";
         return true;
     });
@@ -165,7 +217,7 @@ void ImportCssFile(const std::string& ASource, const std::string& ADestination, 
         const std::string ref(FirstSetGroup(AMatch, 1, 5));
         std::string address = ref;
         if (!IsExternalRef(ref)) {
-            address = ImportedStyleSheetAddress(ref, ResolveCssPath(ref, cssFolder), AContext);
+            address = ImportedStyleSheetAddress(ref, LocalPath(ref, cssFolder, true, AContext), AContext);
             if (StartsText("assets/css/", address))
                 address.erase(0, 11);  // the copies sit side by side: refer by bare name
         }
@@ -184,11 +236,11 @@ void ImportCssFile(const std::string& ASource, const std::string& ADestination, 
         for (const auto& p : placeholders)
             isPlaceholder = isPlaceholder || p.first == ref;
         if (!isPlaceholder && !IsExternalRef(ref)) {
-            const std::string path = ResolveCssPath(ref, cssFolder);
+            const std::string path = LocalPath(ref, cssFolder, true, AContext);
             TAssetReservation r;
-            if (!path.empty() && FileExists(path) && ReserveCssAssetPath(AContext.ProjectRoot, path, r, &AContext.Reserved)) {
+            if (MayReadFile(path, AContext) && ReserveCssAssetPath(AContext.ProjectRoot, path, r, &AContext.Reserved)) {
                 CopyAssetFile(path, r.DestinationPath);
-                address = ExtractFileName(r.DestinationPath);
+                address = ExtractFileName(ReuseSameContent(r.RelativeAddress, r.DestinationPath, AContext));
             }
         }
         return "url(\"" + CssQuoteValue(address) + "\")";
@@ -216,7 +268,7 @@ std::string RewriteResourceRefs(std::string_view ABody, TImportContext& AContext
 std::string RewriteAssetRef(const std::string& AValue, TImportContext& AContext) {
     if (IsExternalRef(AValue))
         return AValue;
-    const std::string path = ResolveLocalPath(AValue, AContext.BaseFolder);
+    const std::string path = LocalPath(AValue, AContext.BaseFolder, false, AContext);
     return CopiedFileAddress(AValue, path, AContext.Resources, ReserveAssetPathByExtension, AContext,
                              [&](const std::string& ADestination) { CopyAssetFile(path, ADestination); });
 }

@@ -13,9 +13,12 @@
 // its reference as it was. Not thread-safe for one context.
 #pragma once
 
+#include "uAssetContentIndex.h"
 #include "uAssetPaths.h"
 
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -29,6 +32,15 @@ struct TImportContext {
     // Absolute source path to address, for every file the body refers to.
     std::map<std::string, std::string> Resources;
     TReservedAssetPaths Reserved;
+    // Optional, for an import of many pages. MayRead says which source files may be read or
+    // copied at all; a reference to any other file is left as written. Contents makes every
+    // copy with the content of a file already copied (or already in the project's assets)
+    // refer to that file instead.
+    std::function<bool(const std::string& APath)> MayRead;
+    TAssetContentIndex* Contents = nullptr;
+    // Style sheets being written, and those among them that refer to themselves (their copy's
+    // name is then in use and never given up for another file of the same content).
+    std::set<std::string> Writing, SelfReferenced;
 };
 
 // The fragment that importing AHtmlFile into the project at AProjectRoot inserts: the style
@@ -36,6 +48,10 @@ struct TImportContext {
 // tag's class, style, lang and dir when it has any), with hostile markup removed. Copies the
 // files it refers to. Empty text (after trimming) means nothing importable.
 std::string BuildImportFragment(const std::string& AProjectRoot, const std::string& AHtmlFile);
+
+// The same for a document already read, with a context the caller keeps (so that several
+// documents of one import share their copies); the context's BaseFolder is the document's folder.
+std::string BuildImportFragmentFromText(std::string_view ADocument, TImportContext& AContext);
 
 // The document's title: the text of its first <title> element, references decoded, runs of
 // white space made one blank, trimmed; empty when there is none.

@@ -318,7 +318,9 @@ std::string ApplicationExeName() {
     return FileNameWithoutExt(exe.filename().string());
 }
 
-std::string UserDataFolder() {
+std::string UserDataFolder() { return UserDataFolderFor(ApplicationExeName()); }
+
+std::string UserDataFolderFor(const std::string& AExeName) {
     std::string base;
     if (const char* appdata = std::getenv("APPDATA"); appdata && *appdata) {
         base = appdata;
@@ -330,7 +332,7 @@ std::string UserDataFolder() {
         std::error_code ec;
         base = ExtractFileDir(fs::read_symlink("/proc/self/exe", ec).string());
     }
-    return CombinePath(base, ApplicationExeName());
+    return CombinePath(base, AExeName);
 }
 
 std::string LastProjectFilePath() { return CombinePath(UserDataFolder(), "last_project.txt"); }

@@ -40,6 +40,8 @@ void CopyProjectFolder(const std::string& ASource, const std::string& ATarget);
 // The per-user folder: $APPDATA (when set and not empty, else the platform's per-user data
 // folder) combined with the executable's name without extension.
 std::string UserDataFolder();
+// The same for another executable name (the desktop app's folder, asked from the command line).
+std::string UserDataFolderFor(const std::string& AExeName);
 // Overrides the executable name used for the per-user folder (the desktop app sets "pagewell").
 void SetApplicationExeName(const std::string& AName);
 std::string ApplicationExeName();

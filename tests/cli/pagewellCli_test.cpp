@@ -2,6 +2,7 @@
 #include "publish/WebHelpFixture.h"
 
 #include "uExportWebHelp.h"
+#include "uProjectLock.h"
 
 #include <gtest/gtest.h>
 
@@ -218,4 +219,36 @@ TEST_F(Cli, importHtmlFailsWithExitCodeTwoAndAddsNothing) {
         EXPECT_EQ(run.Out, "");
     }
     EXPECT_EQ(GetFile(tree), before);
+}
+
+TEST_F(Cli, importManualPrintsTheReportAndRefusesAProjectOpenInTheWindow) {
+    const std::string start = PAGEWELL_TEST_DATA_DIR "/manuals/sidemenu/index.html";
+    const std::string svp = FDir / "Docs/Manual.svp";
+    TScopedEnv appdata("APPDATA", FDir / "appdata");
+    const std::string tree = GetFile(FDir / "Docs/Manual/meta/topics.json");
+    {
+        TProjectLock window;
+        ASSERT_TRUE(window.TryAcquire(FDir / "Docs/Manual"));
+        const TRun run = Run({"import-manual", svp, start});
+        EXPECT_EQ(run.ExitCode, 2);
+        EXPECT_EQ(run.Err, "The project is open in Pagewell; close it first.\n");
+        EXPECT_EQ(GetFile(FDir / "Docs/Manual/meta/topics.json"), tree);
+    }
+    TRun run = Run({"import-manual", svp, start, "--parent", kA, "--exclude", "c.html"});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Out.rfind("Pages imported: 4\nTopics made: 4\nAssets copied: 1\n", 0), 0u) << run.Out;
+    EXPECT_NE(run.Out.find("  body>div.sidebar (4 pages)\n"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find("  pages/b.html: c.html (an excluded page)\n"), std::string::npos) << run.Out;
+    TDocProject loaded;
+    LoadProjectFolder(FDir / "Docs/Manual/", loaded);
+    EXPECT_EQ(loaded.GetTopic(loaded.GetTopic(kA).Children().back()).Title(), "Home - Site");
+
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"import-manual", svp},
+                                                 {"import-manual", svp, start, "--exclude"},
+                                                 {"import-manual", svp, FDir / "none.html"},
+                                                 {"import-manual", svp, start, "--parent", kUnknown}}) {
+        run = Run(args);
+        EXPECT_EQ(run.ExitCode, 2) << run.Err;
+        EXPECT_EQ(run.Out, "");
+    }
 }
