@@ -151,6 +151,7 @@ void TfrmMain::UpdateCaption() {
         setWindowTitle(AppTitle);
         return;
     }
+    HoldProjectLock();
     const std::string mark = FProjectDirty ? "*" : "";
     btnSave->setEnabled(FProjectDirty);
     Save1->setEnabled(FProjectDirty);

@@ -22,6 +22,7 @@
 #pragma once
 
 #include "uDocModel.h"
+#include "uProjectLock.h"
 #include "uProjectSettings.h"
 #include "uToolbarSync.h"
 #include "uTocTreeView.h"
@@ -229,6 +230,11 @@ public:
     void btnImageClick();         // Add Image
     void btnReplaceImageClick();  // Replace Image
     void btnImportHTMLClick();    // Add HTML
+    // File > Import HTML Manual... (uManualImportCommand.cpp): a whole manual as new topics.
+    void ImportHtmlManual1Click();
+    // Holds the lock that tells other programs the open project is in use (uManualImportCommand.cpp);
+    // follows the project root whenever the caption is updated.
+    void HoldProjectLock();
 
     // ---- reusable content (uMainReusable.cpp) ----------------------------------------------
     // Edits the project's variables, snippets and conditions in their dialog; an insert button
@@ -309,6 +315,7 @@ public:
     QAction* OpenProject1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* SaveAs1 = nullptr;
+    QAction* ImportHtmlManual1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* NewRootTopic1 = nullptr;
     QAction* NewChildTopic1 = nullptr;
@@ -390,6 +397,7 @@ private:
     std::unique_ptr<TProjectSettings> FSettings;
     TEditorBridge* FBridge = nullptr;  // created by CreateEditorBridge, freed by DestroyEditorBridge
     TRecoveryKeeper* FRecovery = nullptr;  // created in FormCreate, freed in FormDestroy
+    TProjectLock FProjectLock;  // on the open project's root while the window has it open
     std::string FProjectFileName;
     bool FProjectDirty = false;
 

@@ -46,6 +46,8 @@ void TfrmMain::BuildMainMenu() {
     Save1 = AddMenuItem(file, "Save1", "Save Project", &TfrmMain::btnSaveClick);
     SaveAs1 = AddMenuItem(file, "SaveAs1", "Save Project As...", &TfrmMain::btnSaveAsClick);
     file->addSeparator();
+    ImportHtmlManual1 = AddMenuItem(file, "ImportHtmlManual1", "Import HTML Manual...", &TfrmMain::ImportHtmlManual1Click);
+    file->addSeparator();
     Exit1 = AddMenuItem(file, "Exit1", "Exit", &TfrmMain::Exit1Click);
 
     QMenu* topic = MainMenu1->addMenu("Topic");

@@ -625,6 +625,11 @@ TManualImportPlanPtr PrepareManualImport(const TDocProject& AProject, const TPro
     return plan;
 }
 
+void SetManualImportProgress(TManualImportPlan& APlan,
+                             std::function<bool(const std::string& APhase, size_t ADone, size_t ATotal)> AProgress) {
+    APlan.Options.Progress = std::move(AProgress);
+}
+
 TManualImportReport CommitManualImport(TManualImportPlan& APlan, TDocProject& AProject, bool AWriteTree) {
     TManualImportReport report = APlan.Report;
     if (!APlan.ParentID.empty() && !AProject.HasTopic(APlan.ParentID))

@@ -85,6 +85,11 @@ using TManualImportPlanPtr = std::unique_ptr<TManualImportPlan, TManualImportPla
 TManualImportPlanPtr PrepareManualImport(const TDocProject& AProject, const TProjectSettings& ASettings,
                                          const std::string& AStartPage, const TManualImportOptions& AOptions);
 
+// Replaces the progress callback the commit reports to (the one given to PrepareManualImport
+// may refer to a dialog that is gone by then); an empty one reports nothing.
+void SetManualImportProgress(TManualImportPlan& APlan,
+                             std::function<bool(const std::string& APhase, size_t ADone, size_t ATotal)> AProgress);
+
 // Writes the prepared import into AProject (see above) and gives the report.
 TManualImportReport CommitManualImport(TManualImportPlan& APlan, TDocProject& AProject, bool AWriteTree);
 

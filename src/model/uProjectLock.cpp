@@ -57,6 +57,7 @@ bool TProjectLock::TryAcquire(const std::string& AProjectRoot) {
         return false;
     }
     FFd = fd;
+    FRoot = ExcludeTrailingPathDelimiter(AProjectRoot);
     return true;
 }
 
@@ -65,4 +66,5 @@ void TProjectLock::Release() {
         ::close(FFd);  // closing the descriptor releases the lock
         FFd = -1;
     }
+    FRoot.clear();
 }

@@ -23,7 +23,10 @@ public:
     bool TryAcquire(const std::string& AProjectRoot);
     void Release();
     bool Held() const { return FFd >= 0; }
+    // The project root whose lock is held (as given, without trailing separator); empty when none.
+    const std::string& Root() const { return FRoot; }
 
 private:
     int FFd = -1;
+    std::string FRoot;
 };

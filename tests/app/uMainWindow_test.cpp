@@ -61,7 +61,7 @@ private slots:
             titles << a->text();
         QCOMPARE(titles, QStringList({"File", "Topic", "Edit", "Publish", "Tools", "Help"}));
         const QList<QStringList> expected = {
-            {"!New Project", "-", "!Open Project...", "-", "Save Project", "!Save Project As...", "-", "!Exit"},
+            {"!New Project", "-", "!Open Project...", "-", "Save Project", "!Save Project As...", "-", "!Import HTML Manual...", "-", "!Exit"},
             {"!New Root Topic...", "!New Child Topic...", "-", "!Remove Topic", "-", ">Move", "!Up", "!Down",
              "!Move Level Up", "<", "-", "!Rename...", "-", "!Properties"},
             {"!Undo", "!Redo", "-", "!Cut", "!Copy", "!Paste", "!Delete", "!Select All"},

@@ -1,0 +1,150 @@
+#include "uManualImportCommand.h"
+
+#include "uAppInfo.h"
+#include "uDpiScale.h"
+#include "uMain.h"
+#include "uManualImport.h"
+#include "uQtText.h"
+#include "uUiPrompts.h"
+#include "uUtils.h"
+
+#include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <atomic>
+#include <exception>
+#include <thread>
+
+const char* const TManualImportCommand::StartPageFilter = "HTML files (*.html *.htm);;All files (*)";
+
+namespace {
+
+// Reads and converts the manual on a worker thread while the window shows the progress.
+TManualImportPlanPtr PrepareWithProgress(QWidget* AParent, const TDocProject& AProject, const TProjectSettings& ASettings,
+                                         const std::string& AStartPage) {
+    const QString label = "Importing HTML manual";
+    QProgressDialog dialog(label, "Cancel", 0, 0, AParent);
+    dialog.setWindowTitle(AppTitle);
+    dialog.setAccessibleName(label);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(300);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setValue(0);
+    std::atomic<bool> cancel = false;
+    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] {
+        cancel = true;
+        dialog.setLabelText(label + ": cancelling");
+    });
+
+    TManualImportOptions options;
+    options.Progress = [&](const std::string& APhase, size_t ADone, size_t ATotal) {
+        if (cancel)
+            return false;
+        const QString text = QString("%1: %2 (%3 of %4 pages)").arg(label, ToQ(APhase)).arg(ADone).arg(ATotal);
+        QMetaObject::invokeMethod(
+            &dialog,
+            [&dialog, &cancel, text, ADone, ATotal] {
+                if (cancel)
+                    return;
+                dialog.setMaximum(static_cast<int>(ATotal));
+                dialog.setValue(static_cast<int>(ADone));
+                dialog.setLabelText(text);
+            },
+            Qt::QueuedConnection);
+        return true;
+    };
+
+    QEventLoop loop;
+    TManualImportPlanPtr plan;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            plan = PrepareManualImport(AProject, ASettings, AStartPage, options);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    dialog.reset();
+    if (failure)
+        std::rethrow_exception(failure);
+    SetManualImportProgress(*plan, {});  // the commit is quick and runs after the dialog is gone
+    return plan;
+}
+
+}  // namespace
+
+void TManualImportCommand::Run() {
+    if (FForm.Project().RootPath().empty()) {
+        FPrompts.ShowInfo(AppTitle, "Please open or create a project first.");
+        return;
+    }
+    const std::optional<std::string> start = FPrompts.OpenFileName(StartPageFilter, "html");
+    if (!start)
+        return;
+    TManualImportReport report;
+    try {
+        TManualImportPlanPtr plan = PrepareWithProgress(&FForm, FForm.Project(), FForm.Settings(), *start);
+        report = CommitManualImport(*plan, FForm.Project(), false);
+    } catch (const EImportCancelled&) {
+        FForm.ShowStatus("Import cancelled");
+        return;
+    }
+    FForm.MarkProjectDirty();
+    FForm.BuildTopicTree();
+    FForm.SelectTopicNode(report.RootTopicID);
+    FForm.ShowStatus("Imported HTML manual: " + IntToStr(static_cast<long long>(report.Topics)) + " topics");
+    TfrmManualImportReport dialog(report, &FForm);
+    dialog.exec();
+}
+
+TfrmManualImportReport::TfrmManualImportReport(const TManualImportReport& AReport, QWidget* AParent) : QDialog(AParent) {
+    setObjectName("frmManualImportReport");
+    setWindowTitle("Import HTML Manual");
+    auto* layout = new QVBoxLayout(this);
+    lblSummary = new QLabel(QString("%1 topics and %2 assets were added to the project. Save the project to keep them.")
+                                .arg(AReport.Topics)
+                                .arg(AReport.Assets),
+                            this);
+    lblSummary->setObjectName("lblSummary");
+    lblSummary->setWordWrap(true);
+    layout->addWidget(lblSummary);
+    lblReport = new QLabel("&Report:", this);
+    lblReport->setObjectName("lblReport");
+    layout->addWidget(lblReport);
+    memReport = new QPlainTextEdit(ToQ(FormatManualImportReport(AReport)), this);
+    memReport->setObjectName("memReport");
+    memReport->setReadOnly(true);
+    memReport->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memReport->setAccessibleName("Report");
+    lblReport->setBuddy(memReport);
+    layout->addWidget(memReport, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    btnOK = buttons->button(QDialogButtonBox::Ok);
+    btnOK->setObjectName("btnOK");
+    btnOK->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->addWidget(buttons);
+    resize(ScaleAt96(this, 640), ScaleAt96(this, 420));
+}
+
+// ---- the window's handlers ---------------------------------------------------------------------
+
+void TfrmMain::ImportHtmlManual1Click() { TManualImportCommand(*this, FPrompts).Run(); }
+
+void TfrmMain::HoldProjectLock() {
+    const std::string root = FProject ? ExcludeTrailingPathDelimiter(FProject->RootPath()) : std::string();
+    if (root == FProjectLock.Root())
+        return;
+    FProjectLock.Release();
+    if (!root.empty())
+        FProjectLock.TryAcquire(root);  // another window may hold it; the CLI then still refuses
+}
