@@ -87,7 +87,7 @@ TNavigationBlocks FindNavigationBlocks(const std::vector<TNavPage>& APages, cons
     TNavigationBlocks result;
     result.PerPage.resize(APages.size());
     // 1. How many pages show each pattern.
-    std::map<std::string, size_t> pagesWith;
+    std::map<std::string, size_t> pagesWith, blocksOf;
     size_t pagesWithBody = 0;
     for (const TNavPage& page : APages) {
         if (!page.Body)
@@ -96,14 +96,17 @@ TNavigationBlocks FindNavigationBlocks(const std::vector<TNavPage>& APages, cons
         std::set<std::string> keys;
         ForEachCandidate(*page.Body, [&](THtmlNode&, const std::string& AKey) {
             keys.insert(AKey);
+            ++blocksOf[AKey];
             return true;
         });
         for (const std::string& k : keys)
             ++pagesWith[k];
     }
+    // A bar or menu stands once on a page, or twice (above and below the text); a pattern that
+    // comes more often is the page's own structure, such as its sections.
     std::unordered_set<std::string> candidates;
     for (const auto& [key, count] : pagesWith)
-        if (count >= 3 && count * 10 >= pagesWithBody * 6)
+        if (count >= 3 && count * 10 >= pagesWithBody * 6 && blocksOf[key] <= 2 * count)
             candidates.insert(key);
     if (candidates.empty())
         return result;

@@ -2,12 +2,14 @@
 // ("Prev | Up | Next", a side menu), which a help project shows by itself from its tree.
 //
 // A candidate is an element up to three levels below body whose tag path and class occur on at
-// least 60 % of the pages and on at least 3. It is navigation when one of its links leads to
-// another page of the manual, at least half of its links lead to pages of the manual (the page
-// itself included), and every piece of its text outside links is either common to the pattern
-// (found, as text or as link text, in at least half of its blocks) or the title of some page.
-// Patterns name the tag path with classes, such as "body>div.sidebar>ul". A block that holds the
-// page's first heading is never navigation. Pure functions over parsed pages.
+// least 60 % of the pages and on at least 3, and no more than twice per page on average (a bar
+// above and below the text, not a section that every page has several of). It is navigation
+// when one of its links leads to another page of the manual, at least half of its links lead to
+// pages of the manual (the page itself included), and every piece of its text outside links is
+// either common to the pattern (found, as text or as link text, in at least half of its blocks)
+// or the title of some page. Patterns name the tag path with classes, such as
+// "body>div.sidebar>ul". A block that holds the page's first heading is never navigation.
+// Pure functions over parsed pages.
 #pragma once
 
 #include "uHtmlDom.h"

@@ -168,6 +168,20 @@ TEST(ManualImport, fixtureManualsGiveTheirTreeLinksNavigationAssetsAndLinkCheck)
     }
 }
 
+TEST(ManualImport, sectionsEveryPageHasSeveralOfAreNotNavigation) {
+    TProjectDir p;
+    const char* const names[] = {"index", "a", "b", "c"};
+    for (const char* name : names) {
+        std::string page = std::string("<title>") + name + "</title><body><div class=\"content\"><h1>" + name + "</h1>";
+        for (const char* other : names)
+            page += std::string("<div class=\"sect\"><p>See <a href=\"") + other + ".html\">" + other + "</a>, </p></div>";
+        PutFile(p.Dir / ("src/" + std::string(name) + ".html"), page + "</div></body>");
+    }
+    const TManualImportReport report = ImportManual(p.Project, p.Settings, p.Dir / "src/index.html", {}, true);
+    EXPECT_TRUE(report.Navigation.empty());
+    EXPECT_NE(BodyOf(p.Project, "b").find("See <a href=\"doc:" + IdOf(p.Project, "c") + "\">c</a>"), std::string::npos);
+}
+
 TEST(ManualImport, keepNavigationKeepsTheBarsAndTheImportGoesBelowTheParent) {
     TProjectDir p;
     const std::string parent = p.Project.AddTopic("Existing", "").ID();
