@@ -129,17 +129,72 @@ std::string EscapeHtml(std::string_view AText) {
     return EncodeMarkupCharacters(AText, true);
 }
 
+namespace {
+
+// What <[^>]+> replaced by " " does to valid UTF-8: a "<" with at least one character before the
+// next ">" starts a tag that ends there.
+std::string ReplaceTagsWithSpaces(std::string_view AText) {
+    std::string out;
+    out.reserve(AText.size());
+    size_t at = 0;
+    while (at < AText.size()) {
+        const size_t open = AText.find('<', at);
+        const size_t close = open == std::string_view::npos ? open : AText.find('>', open + 1);
+        if (close == std::string_view::npos) {
+            out.append(AText.substr(at));
+            break;
+        }
+        if (close == open + 1) {
+            out.append(AText.substr(at, close - at));
+            at = close;
+            continue;
+        }
+        out.append(AText.substr(at, open - at));
+        out.push_back(' ');
+        at = close + 1;
+    }
+    return out;
+}
+
+bool IsRegexSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// What \s+ replaced by " " does: every run of ASCII white space as one space.
+std::string CollapseSpaces(std::string_view AText) {
+    std::string out;
+    out.reserve(AText.size());
+    for (size_t i = 0; i < AText.size();) {
+        if (!IsRegexSpace(AText[i])) {
+            out.push_back(AText[i++]);
+            continue;
+        }
+        out.push_back(' ');
+        while (i < AText.size() && IsRegexSpace(AText[i]))
+            ++i;
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string HtmlToPlainText(std::string_view AHtml) {
     static const TRegex scriptStyle("<(script|style)[^>]*>.*?</\\1>", roIgnoreCase | roSingleLine);
     static const TRegex anyTag("<[^>]+>");
     static const TRegex spaces("\\s+");
-    std::string s = scriptStyle.Replace(AHtml, " ");
-    s = anyTag.Replace(s, " ");
+    // The patterns never match across bytes that are not UTF-8, so such text takes them as they
+    // are; valid text takes the plain scans that give the same result. A script or style
+    // element needs "cript" or "tyle" (the "s" may be any of its case forms).
+    const bool valid = IsValidUtf8(AHtml);
+    std::string s = FindText(AHtml, "cript") == std::string::npos && FindText(AHtml, "tyle") == std::string::npos
+                        ? std::string(AHtml)
+                        : scriptStyle.Replace(AHtml, " ");
+    s = valid ? ReplaceTagsWithSpaces(s) : anyTag.Replace(s, " ");
     static constexpr std::pair<std::string_view, std::string_view> kEntities[] = {
         {"&nbsp;", " "}, {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}};
-    for (const auto& [from, to] : kEntities)
-        s = ReplaceText(s, from, to, /*AAll=*/true, /*AIgnoreCase=*/true);
-    s = spaces.Replace(s, " ");
+    // Every entity begins with "&" and no replacement brings one where there was none.
+    if (s.find('&') != std::string::npos)
+        for (const auto& [from, to] : kEntities)
+            s = ReplaceText(s, from, to, /*AAll=*/true, /*AIgnoreCase=*/true);
+    s = valid ? CollapseSpaces(s) : spaces.Replace(s, " ");
     return Trim(s);
 }
 
@@ -258,7 +313,10 @@ constexpr std::pair<std::string_view, std::string_view> kWhiteShortSteps[] = {
 }  // namespace
 
 std::string MakeWhiteBackgroundColorsTransparent(std::string_view AHtml) {
+    // Every step needs a "background" and leaves none where there was none.
     std::string s(AHtml);
+    if (FindText(s, "background") == std::string::npos)
+        return s;
     for (const auto& [from, to] : kWhiteColorSteps)
         s = ReplaceDeclaration(s, from, to);
     return s;
@@ -266,6 +324,8 @@ std::string MakeWhiteBackgroundColorsTransparent(std::string_view AHtml) {
 
 std::string MakeWhiteBackgroundsTransparent(std::string_view AHtml) {
     std::string s = MakeWhiteBackgroundColorsTransparent(AHtml);
+    if (FindText(s, "background") == std::string::npos)
+        return s;
     for (const auto& [from, to] : kWhiteShortSteps)
         s = ReplaceDeclaration(s, from, to);
     return s;

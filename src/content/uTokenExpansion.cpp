@@ -240,9 +240,15 @@ std::string ReplaceConditionTokens(std::string_view AHtml, const TReusableProjec
 }
 
 std::string StripTokenMarkerStyling(std::string_view AHtml) {
+    // Each pattern needs its attribute's name and "=\"" (these letters have no case forms
+    // outside ASCII; "style" is looked for without its "s", which has one), so text without
+    // them skips the pattern.
+    static constexpr std::string_view kNeeded[] = {"tyle=\"", "contenteditable=\"", "title=\""};
     std::string s(AHtml);
-    for (const TRegex* const* re = MarkerStylingRegexes(); *re; ++re)
-        s = ReplaceMatchesWith(s, **re, Nothing);
+    size_t i = 0;
+    for (const TRegex* const* re = MarkerStylingRegexes(); *re; ++re, ++i)
+        if (FindText(s, kNeeded[i]) != std::string::npos)
+            s = ReplaceMatchesWith(s, **re, Nothing);
     return s;
 }
 

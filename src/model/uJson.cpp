@@ -64,6 +64,19 @@ void JsonEscapeAppend(std::string& out, std::string_view AText) {
     size_t i = 0;
     const size_t n = AText.size();
     while (i < n) {
+        // A run of printable ASCII that needs no escape is appended whole.
+        size_t plain = i;
+        while (plain < n) {
+            const unsigned char p = static_cast<unsigned char>(AText[plain]);
+            if (p < 0x20 || p >= 0x80 || p == '"' || p == '\\' || p == '/')
+                break;
+            ++plain;
+        }
+        if (plain > i) {
+            out.append(AText.data() + i, plain - i);
+            i = plain;
+            continue;
+        }
         unsigned char c = static_cast<unsigned char>(AText[i]);
         if (c >= 0x20 && c < 0x80) {
             switch (c) {

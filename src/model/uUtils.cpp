@@ -1,5 +1,6 @@
 #include "uUtils.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -244,16 +245,34 @@ bool EndsWith(std::string_view AText, std::string_view ASuffix) { return AText.e
 size_t FindText(std::string_view AText, std::string_view ANeedle, size_t AFrom) {
     if (ANeedle.empty())
         return AFrom <= AText.size() ? AFrom : std::string::npos;
-    if (ANeedle.size() > AText.size())
+    if (ANeedle.size() > AText.size() || AFrom > AText.size() - ANeedle.size())
         return std::string::npos;
-    for (size_t i = AFrom; i + ANeedle.size() <= AText.size(); ++i) {
-        size_t k = 0;
-        while (k < ANeedle.size() && LowerChar(AText[i + k]) == LowerChar(ANeedle[k]))
+    // Candidates are the places of the first character in either case, found with memchr; the
+    // rest of the needle is compared there.
+    const char* data = AText.data();
+    const size_t end = AText.size() - ANeedle.size() + 1;  // candidates lie below
+    const char lower = LowerChar(ANeedle[0]);
+    const char upper = lower >= 'a' && lower <= 'z' ? static_cast<char>(lower - 32) : lower;
+    const auto next = [&](char AChar, size_t AAt) {
+        const void* hit = AAt < end ? std::memchr(data + AAt, AChar, end - AAt) : nullptr;
+        return hit ? static_cast<size_t>(static_cast<const char*>(hit) - data) : std::string::npos;
+    };
+    size_t atLower = next(lower, AFrom);
+    size_t atUpper = upper == lower ? std::string::npos : next(upper, AFrom);
+    while (true) {
+        const size_t i = std::min(atLower, atUpper);
+        if (i == std::string::npos)
+            return std::string::npos;
+        size_t k = 1;
+        while (k < ANeedle.size() && LowerChar(data[i + k]) == LowerChar(ANeedle[k]))
             ++k;
         if (k == ANeedle.size())
             return i;
+        if (i == atLower)
+            atLower = next(lower, i + 1);
+        else
+            atUpper = next(upper, i + 1);
     }
-    return std::string::npos;
 }
 
 std::string ReplaceText(std::string_view AText, std::string_view AFrom, std::string_view ATo, bool AAll,

@@ -229,13 +229,22 @@ TWebHelpTopicOutput TWebHelpExportContext::BuildTopic(const TTopic& ATopic, TTok
 }
 
 std::string WebHelpSearchEntry(const TTopic& ATopic, const std::string& APlainText) {
-    TJson entry = TJson::object();
-    entry["id"] = ATopic.ID();
-    entry["title"] = ATopic.Title();
-    entry["file"] = TopicPageRef(ATopic.ID());
-    entry["text"] = APlainText;
-    entry["keywords"] = JoinWithSpaces(ATopic.Keywords());
-    return JsonWrite(entry);
+    // What JsonWrite makes of the object, without copying the text into one.
+    std::string entry;
+    entry.reserve(APlainText.size() + ATopic.Title().size() + 128);
+    const auto member = [&entry](const char* AName, std::string_view AValue) {
+        entry += AName;
+        entry += '"';
+        JsonEscapeAppend(entry, AValue);
+        entry += '"';
+    };
+    member("{\"id\":", ATopic.ID());
+    member(",\"title\":", ATopic.Title());
+    member(",\"file\":", TopicPageRef(ATopic.ID()));
+    member(",\"text\":", APlainText);
+    member(",\"keywords\":", JoinWithSpaces(ATopic.Keywords()));
+    entry += '}';
+    return entry;
 }
 
 std::vector<std::string> WebHelpTocOrder(const TDocProject& AProject) {

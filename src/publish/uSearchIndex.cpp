@@ -10,8 +10,12 @@
 #include <unicode/utf16.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <stdexcept>
+#include <string_view>
 
 namespace {
 
@@ -47,7 +51,7 @@ bool IsAscii(const std::u16string& AWord) {
     return std::all_of(AWord.begin(), AWord.end(), [](char16_t c) { return c < 0x80; });
 }
 
-// Calls AOnWord(word) for every maximal run of letters and digits, as UTF-16.
+// Calls AOnWord(word) for every maximal run of letters and digits, as a view into AText.
 template <typename F>
 void ForEachWord(const std::u16string& AText, F&& AOnWord) {
     const auto* s = reinterpret_cast<const UChar*>(AText.data());
@@ -57,16 +61,17 @@ void ForEachWord(const std::u16string& AText, F&& AOnWord) {
         const int32_t at = i;
         UChar32 c;
         U16_NEXT(s, i, length, c);
-        const bool inWord = (U_GET_GC_MASK(c) & (U_GC_L_MASK | U_GC_N_MASK)) != 0;
+        const bool inWord = c < 0x80 ? (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z')
+                                     : (U_GET_GC_MASK(c) & (U_GC_L_MASK | U_GC_N_MASK)) != 0;
         if (inWord && start < 0)
             start = at;
         else if (!inWord && start >= 0) {
-            AOnWord(AText.substr(static_cast<size_t>(start), static_cast<size_t>(at - start)));
+            AOnWord(std::u16string_view(AText).substr(static_cast<size_t>(start), static_cast<size_t>(at - start)));
             start = -1;
         }
     }
     if (start >= 0)
-        AOnWord(AText.substr(static_cast<size_t>(start)));
+        AOnWord(std::u16string_view(AText).substr(static_cast<size_t>(start)));
 }
 
 void AppendString(std::string& AOut, const std::string& AText) {
@@ -165,12 +170,60 @@ std::string FoldSearchWord(const std::string& AWord) { return Utf16ToUtf8(FoldUt
 
 std::vector<std::string> SearchWords(const std::string& AText) {
     std::vector<std::string> out;
-    ForEachWord(Utf8ToUtf16(AText), [&](const std::u16string& AWord) { out.push_back(Utf16ToUtf8(AWord)); });
+    ForEachWord(Utf8ToUtf16(AText), [&](std::u16string_view AWord) { out.push_back(Utf16ToUtf8(std::u16string(AWord))); });
     return out;
 }
 
+// An unnamed temporary file that texts are appended to and read back from; it goes when closed.
+class TSearchIndexBuilder::TTextSpill {
+public:
+    TTextSpill() : FFile(std::tmpfile()) {
+        if (!FFile)
+            throw EAppError(std::string("Cannot create a temporary file for the search index: ") + std::strerror(errno));
+    }
+    ~TTextSpill() { std::fclose(FFile); }
+    TTextSpill(const TTextSpill&) = delete;
+    TTextSpill& operator=(const TTextSpill&) = delete;
+
+    TTextAt Append(const std::string& AText) {
+        const TTextAt at{FEnd, AText.size()};
+        if (AText.empty())
+            return at;
+        if (!FAtEnd && std::fseek(FFile, 0, SEEK_END) != 0)
+            Fail();
+        FAtEnd = true;
+        if (std::fwrite(AText.data(), 1, AText.size(), FFile) != AText.size())
+            Fail();
+        FEnd += AText.size();
+        return at;
+    }
+
+    std::string Read(const TTextAt& AAt) {
+        std::string text(AAt.Length, '\0');
+        if (text.empty())
+            return text;
+        FAtEnd = false;
+        if (std::fseek(FFile, static_cast<long>(AAt.Offset), SEEK_SET) != 0 ||
+            std::fread(text.data(), 1, text.size(), FFile) != text.size())
+            Fail();
+        return text;
+    }
+
+private:
+    [[noreturn]] void Fail() {
+        throw EAppError(std::string("Cannot use the temporary file of the search index: ") + std::strerror(errno));
+    }
+    std::FILE* FFile;
+    uint64_t FEnd = 0;
+    bool FAtEnd = true;
+};
+
+TSearchIndexBuilder::~TSearchIndexBuilder() = default;
+
+std::string TSearchIndexBuilder::Text(unsigned ANumber) const { return FTexts->Read(FTextAt[ANumber]); }
+
 TSearchIndexBuilder::TSearchIndexBuilder(const std::vector<std::string>& ATocOrder, TSearchIndexOptions AOptions)
-    : FOptions(AOptions) {
+    : FOptions(AOptions), FTexts(std::make_unique<TTextSpill>()) {
     if (FOptions.ShardBytes == 0)
         FOptions.ShardBytes = 1;
     if (FOptions.TopicsPerTextPiece == 0)
@@ -178,7 +231,7 @@ TSearchIndexBuilder::TSearchIndexBuilder(const std::vector<std::string>& ATocOrd
     for (const std::string& id : ATocOrder)
         FNumbers.emplace(id, static_cast<unsigned>(FNumbers.size()));
     FTocCount = static_cast<unsigned>(FNumbers.size());
-    FTexts.resize(FTocCount);
+    FTextAt.resize(FTocCount);
     FAdded.resize(FTocCount, false);
 }
 
@@ -207,18 +260,25 @@ const std::u16string& CachedFold(const std::u16string& AWord) {
 }  // namespace
 
 TSearchTopicWords AnalyseSearchTopic(const std::string& ATitle, const std::string& AKeywords, const std::string& AText) {
-    std::unordered_map<std::u16string, std::pair<unsigned, unsigned>> hits;  // word -> fields, body count
-    auto addField = [&](const std::string& AFieldText, unsigned AField) {
-        ForEachWord(Utf8ToUtf16(AFieldText), [&](const std::u16string& AWord) {
-            auto& hit = hits[CachedFold(AWord)];
-            hit.first |= AField;
-            if (AField == kBody)
+    // The words as written are counted first and each distinct one is folded once: prose
+    // repeats its words, and folding merges only what it maps to the same word.
+    const std::u16string fields[] = {Utf8ToUtf16(ATitle), Utf8ToUtf16(AKeywords), Utf8ToUtf16(AText)};
+    std::unordered_map<std::u16string_view, std::pair<unsigned, unsigned>> written;  // fields, body count
+    for (unsigned f = 0; f < 3; ++f) {
+        const unsigned field = f == 0 ? kTitle : f == 1 ? kKeyword : kBody;
+        ForEachWord(fields[f], [&](std::u16string_view AWord) {
+            auto& hit = written[AWord];
+            hit.first |= field;
+            if (field == kBody)
                 ++hit.second;
         });
-    };
-    addField(ATitle, kTitle);
-    addField(AKeywords, kKeyword);
-    addField(AText, kBody);
+    }
+    std::unordered_map<std::u16string, std::pair<unsigned, unsigned>> hits;  // folded word -> fields, body count
+    for (const auto& [word, hit] : written) {
+        auto& folded = hits[CachedFold(std::u16string(word))];
+        folded.first |= hit.first;
+        folded.second += hit.second;
+    }
     TSearchTopicWords out;
     out.Words.reserve(hits.size());
     for (auto& entry : hits)
@@ -237,52 +297,49 @@ void TSearchIndexBuilder::Add(const std::string& AID, const std::string& ATitle,
     const unsigned no = it->second;
     if (isNew) {
         FOutside.push_back({AID, ATitle, AFile});
-        FTexts.emplace_back();
+        FTextAt.emplace_back();
         FAdded.push_back(false);
     }
     if (FAdded[no])
         return;
     FAdded[no] = true;
-    FTexts[no] = AText;
+    FTextAt[no] = FTexts->Append(AText);
     for (auto& [word, hit] : AWords.Words)
         FPostings[word].push_back({no, hit.first, hit.second});
 }
 
-std::vector<std::pair<std::string, std::string>> TSearchIndexBuilder::Files() const {
+void TSearchIndexBuilder::Generate(const TFileSink& AOut) const {
     const size_t topicCount = FNumbers.size();
-    std::vector<std::u16string> vocab;
-    vocab.reserve(FPostings.size());
-    for (const auto& entry : FPostings)
-        vocab.push_back(entry.first);
-    std::sort(vocab.begin(), vocab.end());
-
-    // Sorted postings of every word, in vocabulary order.
-    std::vector<std::vector<TPosting>> postings(vocab.size());
-    for (size_t i = 0; i < vocab.size(); ++i) {
-        postings[i] = FPostings.at(vocab[i]);
-        std::sort(postings[i].begin(), postings[i].end(),
+    // The vocabulary in order with the postings of every word, sorted by topic where they are.
+    using TEntry = std::pair<const std::u16string, std::vector<TPosting>>;
+    std::vector<TEntry*> entries;
+    entries.reserve(FPostings.size());
+    for (TEntry& entry : FPostings) {
+        std::sort(entry.second.begin(), entry.second.end(),
                   [](const TPosting& A, const TPosting& B) { return A.Topic < B.Topic; });
+        entries.push_back(&entry);
     }
+    std::sort(entries.begin(), entries.end(), [](const TEntry* A, const TEntry* B) { return A->first < B->first; });
 
     TShardWriter words(FOptions.ShardBytes);
-    for (size_t i = 0; i < vocab.size(); ++i) {
+    for (const TEntry* entry : entries) {
         std::string list;
         unsigned previous = 0;
-        for (const TPosting& p : postings[i]) {
+        for (const TPosting& p : entry->second) {
             AppendNumber(list, p.Topic - previous);
             AppendNumber(list, p.Fields | (static_cast<uint64_t>(p.Count) << 3));
             previous = p.Topic;
         }
-        words.Add(vocab[i], list);
+        words.Add(entry->first, list);
     }
     const TShards wordShards = words.Finish();
 
     // Prefixes of one and two code units, never cutting a surrogate pair.
     std::vector<std::u16string> prefixes;
-    for (const std::u16string& w : vocab)
+    for (const TEntry* entry : entries)
         for (size_t length : {size_t(1), size_t(2)})
-            if (w.size() >= length && !U16_IS_LEAD(w[length - 1]))
-                prefixes.push_back(w.substr(0, length));
+            if (entry->first.size() >= length && !U16_IS_LEAD(entry->first[length - 1]))
+                prefixes.push_back(entry->first.substr(0, length));
     std::sort(prefixes.begin(), prefixes.end());
     prefixes.erase(std::unique(prefixes.begin(), prefixes.end()), prefixes.end());
 
@@ -294,10 +351,13 @@ std::vector<std::pair<std::string, std::string>> TSearchIndexBuilder::Files() co
     TShardWriter prefixWriter(FOptions.ShardBytes);
     for (const std::u16string& prefix : prefixes) {
         touched.clear();
-        for (size_t i = static_cast<size_t>(std::lower_bound(vocab.begin(), vocab.end(), prefix) - vocab.begin());
-             i < vocab.size() && StartsWith(vocab[i], prefix); ++i) {
-            const bool exact = vocab[i] == prefix;
-            for (const TPosting& p : postings[i]) {
+        for (size_t i = static_cast<size_t>(
+                 std::lower_bound(entries.begin(), entries.end(), prefix,
+                                  [](const TEntry* AEntry, const std::u16string& AKey) { return AEntry->first < AKey; }) -
+                 entries.begin());
+             i < entries.size() && StartsWith(entries[i]->first, prefix); ++i) {
+            const bool exact = entries[i]->first == prefix;
+            for (const TPosting& p : entries[i]->second) {
                 TCombined& c = scratch[p.Topic];
                 if (!c.Fields)
                     touched.push_back(p.Topic);
@@ -321,39 +381,45 @@ std::vector<std::pair<std::string, std::string>> TSearchIndexBuilder::Files() co
     }
     const TShards prefixShards = prefixWriter.Finish();
 
-    std::vector<std::string> texts;
-    for (size_t first = 0; first < topicCount; first += FOptions.TopicsPerTextPiece) {
+    // Text pieces: the texts of a few consecutive topics each.
+    const size_t group = FOptions.TopicsPerTextPiece;
+    const size_t textPieces = (topicCount + group - 1) / group;
+    const auto textPiece = [&](size_t APiece) {
+        const size_t first = APiece * group;
         std::string body = "{\"t\":[";
-        for (size_t no = first; no < std::min(topicCount, first + FOptions.TopicsPerTextPiece); ++no) {
+        for (size_t no = first; no < std::min(topicCount, first + group); ++no) {
             if (no > first)
                 body += ',';
-            AppendString(body, FTexts[no]);
+            AppendString(body, Text(static_cast<unsigned>(no)));
         }
-        texts.push_back(body + "]}");
-    }
+        return body + "]}";
+    };
 
     std::string manifest = "{\"topics\":" + std::to_string(topicCount) + ",\"words\":";
     AppendStringList(manifest, wordShards.Firsts);
     manifest += ",\"prefixes\":";
     AppendStringList(manifest, prefixShards.Firsts);
     manifest += ",\"group\":" + std::to_string(FOptions.TopicsPerTextPiece) + ",\"texts\":" +
-                std::to_string(texts.size()) + "}";
+                std::to_string(textPieces) + "}";
 
-    const std::vector<const std::vector<std::string>*> pieces = {&wordShards.Bodies, &prefixShards.Bodies, &texts};
+    const std::vector<const std::vector<std::string>*> shards = {&wordShards.Bodies, &prefixShards.Bodies};
     uint64_t hash = Fnv1a(14695981039346656037ull, manifest);
-    for (const auto* list : pieces)
+    for (const auto* list : shards)
         for (const std::string& body : *list)
             hash = Fnv1a(Fnv1a(hash, body), "\n");
+    for (size_t piece = 0; piece < textPieces; ++piece)
+        hash = Fnv1a(Fnv1a(hash, textPiece(piece)), "\n");
     const std::string id = Hex16(hash);
 
-    std::vector<std::pair<std::string, std::string>> files;
-    files.emplace_back("search/index.js", PieceScript(id, "\"index\"", manifest));
+    AOut("search/index.js", PieceScript(id, "\"index\"", manifest));
     size_t n = 0;
-    for (const auto* list : pieces)
+    for (const auto* list : shards)
         for (const std::string& body : *list) {
-            files.emplace_back("search/" + std::to_string(n) + ".js", PieceScript(id, std::to_string(n), body));
+            AOut("search/" + std::to_string(n) + ".js", PieceScript(id, std::to_string(n), body));
             ++n;
         }
+    for (size_t piece = 0; piece < textPieces; ++piece, ++n)
+        AOut("search/" + std::to_string(n) + ".js", PieceScript(id, std::to_string(n), textPiece(piece)));
 
     std::string start = "window.__SV_START = {\"searchOnly\":[";
     for (size_t i = 0; i < FOutside.size(); ++i) {
@@ -376,7 +442,12 @@ std::vector<std::pair<std::string, std::string>> TSearchIndexBuilder::Files() co
         AppendString(start, FLater[i].second);
     }
     start += "}};";
-    files.emplace_back("start.js", std::move(start));
+    AOut("start.js", start);
+}
+
+std::vector<std::pair<std::string, std::string>> TSearchIndexBuilder::Files() const {
+    std::vector<std::pair<std::string, std::string>> files;
+    Generate([&files](const std::string& AName, const std::string& AContent) { files.emplace_back(AName, AContent); });
     return files;
 }
 
@@ -386,6 +457,7 @@ void TSearchIndexBuilder::AddLater(const std::string& AName, const std::string& 
 
 void TSearchIndexBuilder::Write(const std::string& AOutputRoot) const {
     EnsureDir(CombinePath(AOutputRoot, "search"));
-    for (const auto& [name, content] : Files())
-        WriteUtf8File(CombinePath(AOutputRoot, name), content);
+    Generate([&AOutputRoot](const std::string& AName, const std::string& AContent) {
+        WriteUtf8File(CombinePath(AOutputRoot, AName), AContent);
+    });
 }

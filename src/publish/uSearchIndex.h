@@ -21,6 +21,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -46,6 +49,9 @@ class TSearchIndexBuilder {
 public:
     // ATocOrder: the ids of the contents, depth-first, each once.
     explicit TSearchIndexBuilder(const std::vector<std::string>& ATocOrder, TSearchIndexOptions AOptions = {});
+    ~TSearchIndexBuilder();
+    TSearchIndexBuilder(const TSearchIndexBuilder&) = delete;
+    TSearchIndexBuilder& operator=(const TSearchIndexBuilder&) = delete;
 
     // One topic of the search index (in search.json order). Topics absent from the contents are
     // numbered after them, in the order they are added; an id added twice keeps its first entry.
@@ -59,7 +65,7 @@ public:
     // the order they are added.
     void AddLater(const std::string& AName, const std::string& AFile);
 
-    // Writes search/index.js, the pieces and start.js into AOutputRoot.
+    // Writes search/index.js, the pieces and start.js into AOutputRoot, one file at a time.
     void Write(const std::string& AOutputRoot) const;
 
     // The files Write would write (name relative to the output root, then content), in order.
@@ -74,12 +80,27 @@ private:
     struct TOutside {
         std::string ID, Title, File;
     };
+    // The plain texts are the bulk of the index and are read again only for the text pieces, so
+    // they wait in an unnamed temporary file; by topic number, where each one is in it.
+    class TTextSpill;
+    struct TTextAt {
+        uint64_t Offset = 0;
+        uint64_t Length = 0;
+    };
+    using TFileSink = std::function<void(const std::string& AName, const std::string& AContent)>;
+    // Makes the files in order and hands each to AOut as soon as it is made. The text pieces are
+    // made twice, once for the publish id and once to be handed on, so that they are never held.
+    void Generate(const TFileSink& AOut) const;
+    std::string Text(unsigned ANumber) const;
+
     TSearchIndexOptions FOptions;
     std::unordered_map<std::string, unsigned> FNumbers;  // id -> topic number
     unsigned FTocCount = 0;
     std::vector<TOutside> FOutside;
     std::vector<std::pair<std::string, std::string>> FLater;  // name, file
-    std::vector<std::string> FTexts;        // by topic number
+    std::unique_ptr<TTextSpill> FTexts;
+    std::vector<TTextAt> FTextAt;           // by topic number
     std::vector<bool> FAdded;               // by topic number
-    std::unordered_map<std::u16string, std::vector<TPosting>> FPostings;
+    // Sorted by topic in place when the files are made.
+    mutable std::unordered_map<std::u16string, std::vector<TPosting>> FPostings;
 };

@@ -50,6 +50,9 @@ TEST(HtmlUtils, PlainTextDropsScriptsAndTagsAndDecodesSixEntities) {
         {"  a\t\n\r b  ", "a b"},
         {"&AMP;lt;b&GT; &quot;q&quot; &#39;s&#39; &copy;", "<b> \"q\" 's' &copy;"},
         {"x<br/>y", "x y"},
+        {"a<>b<<c>d <open", "a<>b d <open"},  // a tag needs a character inside and a ">"
+        {"a\v\fb\xC2\xA0" "c", "a b\xC2\xA0" "c"},   // ASCII white space only
+        {"<b\xFF>x</b>", "<b\xFF>x"},         // no tag across a byte that is not UTF-8
     };
     for (const auto& c : cases)
         EXPECT_EQ(HtmlToPlainText(c.Input), c.Expected) << c.Input;

@@ -112,6 +112,29 @@ TEST(TextHelpers, TrimAndCaseFoldOnlyTouchAscii) {
     EXPECT_EQ(ReplaceText("aXbxc", "x", "-", false, false), "aXb-c");
 }
 
+TEST(TextHelpers, FindTextIgnoresAsciiCaseFromAnyStart) {
+    const struct {
+        const char* Text;
+        const char* Needle;
+        size_t From;
+        size_t Expected;
+    } cases[] = {
+        {"xx BaCK back", "back", 0, 3},          // upper-case first letter before the lower one
+        {"bacx Bacx BACK", "back", 0, 10},       // candidates of both cases that fail first
+        {"bacx Bacx BACK", "back", 11, std::string::npos},
+        {"abc", "ABC", 0, 0},                    // the whole text
+        {"abcabc", "ABC", 1, 3},
+        {"abc", "abcd", 0, std::string::npos},   // longer than the text
+        {"abc", "c", 3, std::string::npos},      // start past the last place
+        {"abc", "", 3, 3},                       // the empty needle is found where asked
+        {"abc", "", 4, std::string::npos},
+        {"a&amp;b", "&AMP;", 0, 1},              // a first character that is no letter
+        {"\xC3\x84\xC3\xA4", "\xC3\xA4", 0, 2}, // other bytes only as they are
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FindText(c.Text, c.Needle, c.From), c.Expected) << c.Text << " / " << c.Needle << " @" << c.From;
+}
+
 TEST(NewGuidHex, Is32UpperHexDigitsAndUnique) {
     std::string a = NewGuidHex(), b = NewGuidHex();
     EXPECT_EQ(a.size(), 32u);
