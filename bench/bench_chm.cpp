@@ -1,13 +1,16 @@
 // Times CHM publishing on a generated project: N topics (default 2,000) in a three-level tree,
 // bodies mixing Cyrillic and Latin text with a variable, topic links, a table and an image,
-// 20 photos of which 10 need turning upright. Reports the page pipeline alone, one JPEG
-// rotation, the compiler (chmcmd) alone and the whole ExportChm. Usage: bench_chm [topics] [runs]
+// 20 photos of which 10 need turning upright. Reports the whole ExportChm, its page step and
+// its photo step on one worker and on one per core, one JPEG rotation and the compiler (chmcmd)
+// alone. Usage: bench_chm [topics] [runs]
 #include "BenchProject.h"
 #include "uChmCompiler.h"
+#include "uChmPage.h"
 #include "uChmProjectFiles.h"
 #include "uCp1251.h"
 #include "uExportChm.h"
 #include "uJpegOrientation.h"
+#include "uPublishPipeline.h"
 #include "uPublishCommon.h"
 #include "uReusableContent.h"
 #include "uStorage.h"
@@ -22,6 +25,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/resource.h>
@@ -95,7 +99,7 @@ TTiming Median(std::vector<TTiming> A) {
 
 void Report(const char* AName, const std::vector<TTiming>& ARuns) {
     const TTiming m = Median(ARuns);
-    std::printf("%-40s wall %8.1f ms   cpu %8.1f ms   compiler cpu %8.1f ms\n", AName, m.WallMs, m.CpuMs,
+    std::printf("%-52s wall %8.1f ms   cpu %8.1f ms   compiler cpu %8.1f ms\n", AName, m.WallMs, m.CpuMs,
                 m.ChildCpuMs);
 }
 
@@ -110,25 +114,47 @@ int main(int argc, char** argv) {
     const std::string out = ExpandFileName(ChmOutputFolder(project));
     std::printf("%zu topics, %d runs\n", topics, runs);
 
-    std::vector<TTiming> whole, pages, rotate, compile;
+    // The two steps that run on the page workers, as ExportChm runs them, on one worker and on
+    // one per core.
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::vector<unsigned> threadCounts = cores > 1 ? std::vector<unsigned>{1, cores} : std::vector<unsigned>{1};
+    std::vector<TTiming> whole, rotate, compile;
+    std::vector<std::vector<TTiming>> pages(threadCounts.size()), turns(threadCounts.size());
     for (int r = 0; r < runs; ++r) {
         fs::remove_all(CombinePath(root, "build"));
         whole.push_back(TimeMs([&] { ExportChm(project); }));
-        pages.push_back(TimeMs([&] {
-            const TProjectSettings settings = LoadPublishSettings(project);
-            TTokenExpander expander(project);
-            for (const std::string& entry : ChmPageList(project)) {
-                const std::string id = entry.substr(7, 32);
-                WriteCp1251File(CombinePath(out, entry), BuildChmTopicPage(project, settings, expander, id, "windows-1251"));
-            }
-        }));
+        const TProjectSettings settings = LoadPublishSettings(project);
+        const std::vector<std::string> list = ChmPageList(project);
+        const TWindowsCodePage& codePage = TWindowsCodePage::Get(1251);
+        for (size_t t = 0; t < threadCounts.size(); ++t) {
+            TPublishOptions options;
+            options.Threads = threadCounts[t];
+            pages[t].push_back(TimeMs([&] {
+                TExpanderPool expanders(project, PipelineWorkerCount(options, list.size()));
+                RunPagePipeline(
+                    list.size(), options,
+                    [&](size_t AIndex, size_t AWorker) {
+                        const std::string page = BuildChmTopicPage(project, settings, expanders.For(AWorker),
+                                                                   list[AIndex].substr(7, 32), codePage.Charset());
+                        WriteOutputFile(CombinePath(out, list[AIndex]), EncodeChmPage(page, codePage));
+                        return std::string();
+                    },
+                    [](size_t, std::string&&) {});
+            }));
+            CopyProjectAssets(project, out);  // the photos sideways again
+            turns[t].push_back(TimeMs([&] { NormalizeJpegOrientations(project, out, options); }));
+        }
         const std::string photo = CombinePath(root, "rotate.jpg");
         WriteFileBytes(photo, ReadFileBytes(kPhotoDir + "/Landscape_6.jpg"));
         rotate.push_back(TimeMs([&] { RotateJpegToUpright(photo); }));
         compile.push_back(TimeMs([&] { CompileChm(out, CombinePath(out, "project.hhp"), "help.chm"); }));
     }
     Report("ExportChm (whole, compiler included)", whole);
-    Report("page pipeline + Windows-1251 writes", pages);
+    for (size_t t = 0; t < threadCounts.size(); ++t) {
+        const std::string threads = " (" + std::to_string(threadCounts[t]) + (threadCounts[t] == 1 ? " thread)" : " threads)");
+        Report(("page step + Windows-1251 writes" + threads).c_str(), pages[t]);
+        Report(("turning the photos upright" + threads).c_str(), turns[t]);
+    }
     Report("RotateJpegToUpright (1800x1200)", rotate);
     Report("CompileChm (chmcmd)", compile);
     std::printf("help.chm: %ju bytes\n", static_cast<uintmax_t>(fs::file_size(CombinePath(out, "help.chm"))));

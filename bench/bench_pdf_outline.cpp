@@ -1,5 +1,6 @@
 // Times the bookmark step of the PDF manual on a generated project: N topics (default 1,000) in a
-// three-level tree, each with a few paragraphs and a table. Prints the manual once with the PDF
+// three-level tree, each with a few paragraphs and a table. First times the making of
+// manual.html (BuildManualHtml) on one thread and on one per core. Prints the manual once with the PDF
 // printer the app would use (a browser on PATH, else pagewell-pdf beside this program), then on a
 // fresh copy of that print per run times the whole step (AddManualOutline) and its parts: the
 // heading search (text extraction) and the rewrite (qpdf); then the page numbers and labels added
@@ -21,6 +22,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -71,10 +73,33 @@ int main(int argc, char** argv) {
         WriteUtf8File(project.GetTopic(ids[i]).HtmlPath(), TopicBody(i));
     SaveProjectFolder(project);
 
+    // The manual's sections are made on the page workers: on one and on one per core, the same
+    // document.
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    std::string manual;
+    for (unsigned threads : cores > 1 ? std::vector<unsigned>{1, cores} : std::vector<unsigned>{1}) {
+        TPublishOptions options;
+        options.Threads = threads;
+        std::vector<TTiming> build;
+        for (int r = 0; r < runs; ++r) {
+            std::string made;
+            build.push_back(TimeMs([&] { made = BuildManualHtml(project, TPdfPaper::A4, options); }));
+            if (manual.empty())
+                manual = made;
+            else if (made != manual) {
+                std::fprintf(stderr, "the manual differs on %u threads\n", threads);
+                return 1;
+            }
+        }
+        Report(("manual.html, " + std::to_string(threads) + (threads == 1 ? " thread" : " threads")).c_str(), build);
+    }
+    std::printf("manual.html: %zu bytes\n", manual.size());
+    std::fflush(stdout);
+
     const std::string out = EnsureDir(PdfOutputFolder(project));
     const std::string html = CombinePath(out, "manual.html"), printed = CombinePath(out, "printed.pdf");
     const std::string pdf = CombinePath(out, "manual.pdf");
-    WriteUtf8File(html, BuildManualHtml(project));
+    WriteUtf8File(html, manual);
     WriteUtf8File(CombinePath(out, "style.css"), BuildPdfStyleSheet(project));
     const TPdfPrinter printer = FindPdfPrinter(DefaultPdfPrinterSearch());
     std::printf("%zu topics, %d runs, printer %s\n", topics, runs, printer.FPath.c_str());

@@ -71,10 +71,12 @@ std::string BuildChmTopicPage(const TDocProject& AProject, const TProjectSetting
     return StripInvisibleChars(html);
 }
 
-std::vector<std::string> NormalizeJpegOrientations(const TDocProject& AProject, const std::string& AOutputFolder) {
+std::vector<std::string> NormalizeJpegOrientations(const TDocProject& AProject, const std::string& AOutputFolder,
+                                                   const TPublishOptions& AOptions) {
     static const TRegex source("src\\s*=\\s*[\"']([^\"']+)[\"']", roIgnoreCase);
+    // The copies to look at, each once, in the order the topics name them.
     std::set<std::string> handled;
-    std::vector<std::string> rotated;
+    std::vector<std::string> candidates;
     for (const TTopic& topic : AProject.Topics()) {
         if (!IncludedInChm(topic))
             continue;
@@ -84,13 +86,23 @@ std::vector<std::string> NormalizeJpegOrientations(const TDocProject& AProject, 
         const std::string html = ReadUtf8File(path);
         source.ForEachMatch(html, [&](const TRegexMatch& m) {
             const std::string file = AssetCopyForSource(AOutputFolder, m.Group(1));
-            if (file.empty() || !FileExists(file) || !handled.insert(file).second)
-                return true;
-            if (RotateJpegToUpright(file))
-                rotated.push_back(file);
+            if (!file.empty() && FileExists(file) && handled.insert(file).second)
+                candidates.push_back(file);
             return true;
         });
     }
+    // Each copy is its own file, so they are turned on every core; the list keeps their order.
+    // The progress callback counts pages, not photographs.
+    TPublishOptions options = AOptions;
+    options.Progress = nullptr;
+    std::vector<std::string> rotated;
+    RunPagePipeline(
+        candidates.size(), options,
+        [&](size_t AIndex, size_t) { return RotateJpegToUpright(candidates[AIndex]) ? std::string("1") : std::string(); },
+        [&](size_t AIndex, std::string&& ARotated) {
+            if (!ARotated.empty())
+                rotated.push_back(candidates[AIndex]);
+        });
     return rotated;
 }
 
@@ -146,7 +158,7 @@ TChmExportResult ExportChm(const TDocProject& AProject, const TChmExportOptions&
             return std::string();
         },
         [](size_t, std::string&&) {});
-    for (const std::string& file : NormalizeJpegOrientations(AProject, out))
+    for (const std::string& file : NormalizeJpegOrientations(AProject, out, publish))
         result.Rotated.push_back(staged.FinalPath(file));
     WriteChmToc(AProject, out, codePage);
     WriteChmIndex(AProject, out, IsChmcmd(FindHhcExe()));

@@ -44,8 +44,10 @@ std::string BuildChmTopicPage(const TDocProject& AProject, const TProjectSetting
 // Turns upright every JPEG copy under <AOutputFolder>/assets that an included topic's stored
 // body refers to in a src attribute ("assets/..." or "/assets/...") and whose orientation is 3,
 // 6 or 8; each file at most once. A source that would leave the assets folder ("..") is
-// ignored. Returns the files it rewrote.
-std::vector<std::string> NormalizeJpegOrientations(const TDocProject& AProject, const std::string& AOutputFolder);
+// ignored. Returns the files it rewrote, in the order the topics first name them. The photos are
+// turned on AOptions.Threads workers (cancel honoured, no progress calls).
+std::vector<std::string> NormalizeJpegOrientations(const TDocProject& AProject, const std::string& AOutputFolder,
+                                                   const TPublishOptions& AOptions = {});
 
 struct TChmExportOptions {
     std::optional<TChmLanguage> Language;  // the language to declare instead of the chosen one

@@ -194,14 +194,37 @@ TEST(ExportChm, WritesEveryFileExactlyAndCompilesAReadableHelpFile) {
     EXPECT_NE(Decoded(dir / "unpacked/topics/" + kIntro + ".html").find("Версия Pagewell &lt;Pro&gt;"), std::string::npos);
     EXPECT_FALSE(FileExists(dir / "unpacked/topics/" + kHidden + ".html"));
 
-    // A second run writes the same sources.
-    const auto first = Snapshot(out);
-    ExportChm(project);
-    auto second = Snapshot(out);
-    auto firstNoChm = first;
-    firstNoChm.erase("help.chm");
-    second.erase("help.chm");
-    EXPECT_EQ(second, firstNoChm);
+    // Runs on one worker and on four write the same sources, with more photographs to turn than
+    // workers (a new topic names four more and one already seen), listed in the same order.
+    const std::string kPhotos(32, '9');
+    AddFixedTopic(project, kPhotos, "Photos");
+    SaveProjectFolder(project);
+    std::string photos = "<img src=\"assets/images/Landscape_6.jpg\">";
+    for (const char* name : {"Portrait_8.jpg", "Landscape_3.jpg", "Portrait_6.jpg", "Landscape_1.jpg", "Landscape_8.jpg"}) {
+        photos += std::string("<img src=\"assets/more/") + name + "\">";
+        PutFile(dir / (std::string("Docs/assets/more/") + name), GetFile(PhotoPath(name)));
+    }
+    PutFile(dir / ("Docs/topics/" + kPhotos + ".html"), photos);
+    const std::string moreOut = CombinePath(ExpandFileName(out), "assets/more/");
+    const std::vector<std::string> rotatedAll = {CombinePath(ExpandFileName(out), "assets/images/Landscape_6.jpg"),
+                                                 moreOut + "Portrait_8.jpg", moreOut + "Landscape_3.jpg",
+                                                 moreOut + "Portrait_6.jpg", moreOut + "Landscape_8.jpg"};
+    std::map<std::string, std::string> firstSources;
+    for (unsigned threads : {1u, 4u}) {
+        SCOPED_TRACE(threads);
+        TChmExportOptions options;
+        options.Publish.Threads = threads;
+        EXPECT_EQ(ExportChm(project, options).Rotated, rotatedAll);
+        auto sources = Snapshot(out);
+        sources.erase("help.chm");
+        if (firstSources.empty())
+            firstSources = sources;
+        else
+            EXPECT_EQ(sources, firstSources);
+    }
+    EXPECT_EQ(firstSources.at("assets/images/Landscape_6.jpg"), rotated);
+    EXPECT_EQ(ReadJpegOrientation(out + "/assets/more/Portrait_6.jpg"), 1);
+    EXPECT_EQ(firstSources.at("assets/more/Landscape_1.jpg"), GetFile(PhotoPath("Landscape_1.jpg")));
 }
 
 TEST(ExportChm, CyrillicOnlyProjectCompilesWithoutFullTextSearchAndSaysSo) {
