@@ -156,6 +156,23 @@ std::string ReplaceTagsWithSpaces(std::string_view AText) {
     return out;
 }
 
+// Whether a "<" is followed by "script" or "style" in any case, the "s" also as U+017F, its
+// case form outside ASCII: what <(script|style) needs to match without case.
+bool MayHoldScriptOrStyle(std::string_view AText) {
+    for (size_t at = AText.find('<'); at != std::string_view::npos; at = AText.find('<', at + 1)) {
+        std::string_view rest = AText.substr(at + 1);
+        if (StartsText("s", rest))
+            rest.remove_prefix(1);
+        else if (rest.starts_with("\xC5\xBF"))
+            rest.remove_prefix(2);
+        else
+            continue;
+        if (StartsText("cript", rest) || StartsText("tyle", rest))
+            return true;
+    }
+    return false;
+}
+
 bool IsRegexSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // What \s+ replaced by " " does: every run of ASCII white space as one space.
@@ -164,7 +181,10 @@ std::string CollapseSpaces(std::string_view AText) {
     out.reserve(AText.size());
     for (size_t i = 0; i < AText.size();) {
         if (!IsRegexSpace(AText[i])) {
-            out.push_back(AText[i++]);
+            const size_t from = i;
+            while (i < AText.size() && !IsRegexSpace(AText[i]))
+                ++i;
+            out.append(AText.substr(from, i - from));
             continue;
         }
         out.push_back(' ');
@@ -181,12 +201,9 @@ std::string HtmlToPlainText(std::string_view AHtml) {
     static const TRegex anyTag("<[^>]+>");
     static const TRegex spaces("\\s+");
     // The patterns never match across bytes that are not UTF-8, so such text takes them as they
-    // are; valid text takes the plain scans that give the same result. A script or style
-    // element needs "cript" or "tyle" (the "s" may be any of its case forms).
+    // are; valid text takes the plain scans that give the same result.
     const bool valid = IsValidUtf8(AHtml);
-    std::string s = FindText(AHtml, "cript") == std::string::npos && FindText(AHtml, "tyle") == std::string::npos
-                        ? std::string(AHtml)
-                        : scriptStyle.Replace(AHtml, " ");
+    std::string s = MayHoldScriptOrStyle(AHtml) ? scriptStyle.Replace(AHtml, " ") : std::string(AHtml);
     s = valid ? ReplaceTagsWithSpaces(s) : anyTag.Replace(s, " ");
     static constexpr std::pair<std::string_view, std::string_view> kEntities[] = {
         {"&nbsp;", " "}, {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}};

@@ -239,15 +239,27 @@ std::string ReplaceConditionTokens(std::string_view AHtml, const TReusableProjec
     return ReplaceMatchesWith(s, LeftoverMarkerRegex(), Nothing);
 }
 
+namespace {
+
+// Whether AText holds ANameEnd + "=\"" in any ASCII case.
+bool HasAttributeEnding(std::string_view AText, std::string_view ANameEnd) {
+    for (size_t at = AText.find("=\""); at != std::string_view::npos; at = AText.find("=\"", at + 1))
+        if (at >= ANameEnd.size() && SameText(AText.substr(at - ANameEnd.size(), ANameEnd.size()), ANameEnd))
+            return true;
+    return false;
+}
+
+}  // namespace
+
 std::string StripTokenMarkerStyling(std::string_view AHtml) {
     // Each pattern needs its attribute's name and "=\"" (these letters have no case forms
     // outside ASCII; "style" is looked for without its "s", which has one), so text without
     // them skips the pattern.
-    static constexpr std::string_view kNeeded[] = {"tyle=\"", "contenteditable=\"", "title=\""};
+    static constexpr std::string_view kNeeded[] = {"tyle", "contenteditable", "title"};
     std::string s(AHtml);
     size_t i = 0;
     for (const TRegex* const* re = MarkerStylingRegexes(); *re; ++re, ++i)
-        if (FindText(s, kNeeded[i]) != std::string::npos)
+        if (HasAttributeEnding(s, kNeeded[i]))
             s = ReplaceMatchesWith(s, **re, Nothing);
     return s;
 }

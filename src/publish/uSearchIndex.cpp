@@ -264,6 +264,7 @@ TSearchTopicWords AnalyseSearchTopic(const std::string& ATitle, const std::strin
     // repeats its words, and folding merges only what it maps to the same word.
     const std::u16string fields[] = {Utf8ToUtf16(ATitle), Utf8ToUtf16(AKeywords), Utf8ToUtf16(AText)};
     std::unordered_map<std::u16string_view, std::pair<unsigned, unsigned>> written;  // fields, body count
+    written.reserve(512);
     for (unsigned f = 0; f < 3; ++f) {
         const unsigned field = f == 0 ? kTitle : f == 1 ? kKeyword : kBody;
         ForEachWord(fields[f], [&](std::u16string_view AWord) {
