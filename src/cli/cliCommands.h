@@ -21,6 +21,7 @@ int RunPublishChm(const TCliArgs& AArgs);      // cliChm.cpp
 int RunCheckLinks(const TCliArgs& AArgs);      // cliCheckLinks.cpp
 int RunImportHtml(const TCliArgs& AArgs);      // cliImportHtml.cpp
 int RunImportManual(const TCliArgs& AArgs);    // cliImportManual.cpp
+int RunContextMap(const TCliArgs& AArgs);      // cliContextMap.cpp
 
 // ---- helpers for the commands (cliCommon.cpp) ------------------------------------------------
 

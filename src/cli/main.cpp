@@ -23,6 +23,8 @@ const TCliCommand kCommands[] = {
     {"publish chm", "[--quiet] [--language 0xNNNN] PROJECT", "write build/chm under the project root and compile help.chm; prints its path", RunPublishChm},
     {"publish pdf", "[--quiet] PROJECT", "write build/pdf (manual.html, manual.pdf) under the project root; prints the path of manual.pdf", RunPublishPdf},
     {"check-links", "PROJECT", "list missing topic files, broken topic links and missing local files", RunCheckLinks},
+    {"context-map", "PROJECT [--format c|csharp|python|json]",
+     "print the help context numbers as a C header (default), C#, Python or JSON", RunContextMap},
     {"import-html", "PROJECT FILE [--title TITLE] [--parent ID]",
      "import an HTML document with its styles, pictures and fonts as a new topic; prints its id", RunImportHtml},
     {"import-manual", "PROJECT START_PAGE [--parent ID] [--keep-navigation] [--exclude GLOB]...",

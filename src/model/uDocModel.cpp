@@ -53,6 +53,7 @@ void TDocProject::Clear() {
     FRootTopicIDs.clear();
     FTitle = "Untitled Documentation";
     FStyleProfile = "default";
+    FContextIdsProblem.clear();
 }
 
 std::string TDocProject::NewTopicID() const {

@@ -38,6 +38,11 @@ public:
     void SetExcludeChm(bool A) { FExcludeChm = A; }
     bool ExcludePdf() const { return FExcludePdf; }
     void SetExcludePdf(bool A) { FExcludePdf = A; }
+    // Help context ids (meta/context_ids.json): "" and 0 when the topic has none.
+    const std::string& HelpAlias() const { return FHelpAlias; }
+    void SetHelpAlias(const std::string& A) { FHelpAlias = A; }
+    unsigned HelpContextNumber() const { return FHelpContextNumber; }
+    void SetHelpContextNumber(unsigned A) { FHelpContextNumber = A; }
 
 private:
     std::string FID;
@@ -50,6 +55,8 @@ private:
     bool FExcludeWeb = false;
     bool FExcludeChm = false;
     bool FExcludePdf = false;
+    std::string FHelpAlias;
+    unsigned FHelpContextNumber = 0;
 };
 
 // Dictionary from id to topic that owns its topics and iterates in insertion order.
@@ -99,9 +106,13 @@ public:
     const TTopicDictionary& Topics() const { return FTopics; }
     std::vector<std::string>& RootTopicIDs() { return FRootTopicIDs; }
     const std::vector<std::string>& RootTopicIDs() const { return FRootTopicIDs; }
+    // Why meta/context_ids.json could not be read at the last load ("" when it could, or there
+    // was none): the project then has no help context ids, and saving leaves that file alone.
+    const std::string& ContextIdsProblem() const { return FContextIdsProblem; }
+    void SetContextIdsProblem(const std::string& A) { FContextIdsProblem = A; }
 
     // Frees every topic, empties the root list; Title "Untitled Documentation", StyleProfile
-    // "default"; RootPath is kept.
+    // "default", no context ids problem; RootPath is kept.
     void Clear();
     // New topic appended as the last child of AParentID (or last root). Fails with
     // "Topic not found: <id>" for an unknown parent, before any change. Writes no file.
@@ -130,6 +141,7 @@ private:
     TTopicDictionary FTopics;
     std::vector<std::string> FRootTopicIDs;
     std::string FStyleProfile = "default";
+    std::string FContextIdsProblem;
 };
 
 // Walks the table of contents depth-first from RootTopicIDs through Children, skipping listed ids

@@ -1,5 +1,6 @@
 #include "uRecoveryJournal.h"
 
+#include "uContextIds.h"
 #include "uJson.h"
 #include "uStorage.h"
 #include "uUtils.h"
@@ -34,6 +35,12 @@ std::string HashText(std::string_view AText) {
 }
 
 std::string NormalRoot(const std::string& ARoot) { return ExcludeTrailingPathDelimiter(ExpandFileName(ARoot)); }
+
+// The help context ids as the file holds them; an empty list when the project has none.
+std::string JournalContextIds(const TDocProject& AProject) {
+    const std::string json = ContextIdsJson(AProject);
+    return json.empty() ? std::string("{\"topics\":[]}") : json;
+}
 
 std::string NowUtcText() {
     std::time_t now = std::time(nullptr);
@@ -194,6 +201,7 @@ void TRecoveryJournal::Write(const TDocProject& AProject, const std::map<std::st
     }
     std::string body = "\"root\":" + JsonQuote(FRoot) + ",\"title\":" + JsonQuote(AProject.Title()) +
                        ",\"styleProfile\":" + JsonQuote(AProject.StyleProfile()) + ",\"tree\":" + FTreeJson +
+                       ",\"contextIds\":" + JournalContextIds(AProject) +
                        ",\"topics\":" + topics;
     const bool unchanged = body == FLastManifestBody && FileExists(CombinePath(folder, kManifestName));
     if (!unchanged)
@@ -266,6 +274,11 @@ TJournalContents TRecoveryJournal::Read(const std::string& ABaseFolder, const st
     TDocProject probe;
     ReadProjectTree(tree, ARoot, probe, "\"tree\" in " + file);
     c.TreeJson = JsonWrite(tree);
+    if (const TJson* ids = JsonMember(j, "contextIds")) {
+        c.ContextIdsJson = JsonWrite(*ids);
+        ReadContextIds(c.ContextIdsJson, probe, "\"contextIds\" in " + file);
+        c.HasContextIds = true;
+    }
     const TJson& topics = JsonRequireArray(Member(j, "topics", file), "\"topics\" in " + file);
     for (const TJson& e : topics) {
         JsonRequireObject(e, "a topic element in " + file);
@@ -312,9 +325,23 @@ void ApplyJournalTree(const TJournalContents& AContents, TDocProject& AProject) 
     if (!JsonTryParse(AContents.TreeJson, tree))
         throw EAppError("The recovery journal's tree is not readable");
     const std::string root = AProject.RootPath();
+    const std::string problem = AProject.ContextIdsProblem();
+    std::map<std::string, std::pair<std::string, unsigned>> ids;
+    for (const TTopic& t : AProject.Topics())
+        ids[t.ID()] = {t.HelpAlias(), t.HelpContextNumber()};
     AProject.Clear();
     AProject.SetRootPath(root);
+    AProject.SetContextIdsProblem(problem);
     ReadProjectTree(tree, root, AProject, "the recovery journal");
+    if (AContents.HasContextIds) {
+        ReadContextIds(AContents.ContextIdsJson, AProject, "the recovery journal");
+    } else {
+        for (TTopic& t : AProject.Topics())
+            if (auto it = ids.find(t.ID()); it != ids.end()) {
+                t.SetHelpAlias(it->second.first);
+                t.SetHelpContextNumber(it->second.second);
+            }
+    }
     AProject.SetTitle(AContents.Title);
     AProject.SetStyleProfile(AContents.StyleProfile.empty() ? "default" : AContents.StyleProfile);
 }

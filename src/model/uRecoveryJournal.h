@@ -25,6 +25,8 @@ struct TJournalContents {
     std::string Title;
     std::string StyleProfile;
     std::string TreeJson;    // the tree in the topics.json form
+    bool HasContextIds = false;   // false for a journal written before help context ids were kept
+    std::string ContextIdsJson;   // the help context ids in the context_ids.json form
     std::map<std::string, std::string> TopicHtml;  // topic id -> its unsaved HTML
 };
 
@@ -102,6 +104,7 @@ private:
     unsigned long long FTreeBuilds = 0;
 };
 
-// Applies read journal contents to AProject: title, style profile and tree replaced (topic body
-// paths under the project's RootPath). Raises EAppError for a tree that cannot be read.
+// Applies read journal contents to AProject: title, style profile, tree and help context ids
+// replaced (topic body paths under the project's RootPath; a journal without context ids keeps
+// the ids its topics had). Raises EAppError for a tree that cannot be read.
 void ApplyJournalTree(const TJournalContents& AContents, TDocProject& AProject);

@@ -1,5 +1,6 @@
 #include "uStorage.h"
 
+#include "uContextIds.h"
 #include "uJson.h"
 #include "uUtils.h"
 
@@ -123,6 +124,7 @@ void SaveProjectFolder(const TDocProject& AProject) {
     const std::string treePath = TopicsJsonPath(root);
     KeepUnreadableTreeFile(treePath);
     WriteUtf8File(treePath, ProjectTreeJson(AProject));
+    SaveContextIds(AProject);
 }
 
 void LoadProjectFolder(const std::string& ARootPath, TDocProject& AProject) {
@@ -144,12 +146,17 @@ void LoadProjectFolder(const std::string& ARootPath, TDocProject& AProject) {
     }
 
     const std::string treePath = TopicsJsonPath(ARootPath);
-    if (!FileExists(treePath))
-        return;
     TJson j;
-    if (!JsonTryParse(ReadUtf8File(treePath), j))
+    if (FileExists(treePath) && !JsonTryParse(ReadUtf8File(treePath), j)) {
+        // The ids belong to the tree that could not be read: they are kept for it, not dropped.
+        if (FileExists(ContextIdsFilePath(ARootPath)))
+            AProject.SetContextIdsProblem("The help context ids file " + ContextIdsFilePath(ARootPath) +
+                                          " was not read: the tree file " + treePath + " is not readable.");
         return;
-    ReadProjectTree(j, ARootPath, AProject, treePath);
+    }
+    if (FileExists(treePath))
+        ReadProjectTree(j, ARootPath, AProject, treePath);
+    LoadContextIds(AProject);
 }
 
 std::string DerivedProjectRoot(const std::string& AFileName) {

@@ -8,11 +8,15 @@
 
 #include <string>
 
-// Writes project.json, then meta/topics.json under AProject.RootPath. A meta/topics.json that
-// exists but is not valid JSON (a hand-edited tree the loader could not read) is first renamed
-// to topics.json.unreadable-<n> beside it, never overwritten, so the author's tree is kept.
+// Writes project.json, then meta/topics.json under AProject.RootPath, then meta/context_ids.json
+// (deleted when no topic has ids; left alone while the project has a ContextIdsProblem). A
+// meta/topics.json that exists but is not valid JSON (a hand-edited tree the loader could not
+// read) is first renamed to topics.json.unreadable-<n> beside it, never overwritten, so the
+// author's tree is kept.
 void SaveProjectFolder(const TDocProject& AProject);
-// Clears AProject, sets RootPath to ARootPath unchanged and fills it from the two files.
+// Clears AProject, sets RootPath to ARootPath unchanged and fills it from the two files and the
+// help context ids (LoadContextIds: a bad context ids file is not an error here, it leaves the
+// project's ContextIdsProblem).
 void LoadProjectFolder(const std::string& ARootPath, TDocProject& AProject);
 // The text of meta/topics.json for AProject, as SaveProjectFolder writes it.
 std::string ProjectTreeJson(const TDocProject& AProject);

@@ -18,12 +18,11 @@ std::string FindHhcExe() {
 #else
     const char* path = std::getenv("PATH");
     const std::string list = path ? path : "";
-    for (const char* name : {"hhc", "chmcmd"}) {
-        std::string found = FindExecutableOnPath(name, list);
-        if (!found.empty())
-            return found;
-    }
-    return {};
+    if (std::string hhc = FindExecutableOnPath("hhc", list); !hhc.empty())
+        return hhc;
+    if (std::string bundled = BundledChmcmd(); !bundled.empty())
+        return bundled;
+    return FindExecutableOnPath("chmcmd", list);
 #endif
 }
 
@@ -38,6 +37,26 @@ std::vector<std::string> ChmCompilerEnvironment(const std::string& ACompiler) {
     if (IsChmcmd(ACompiler))
         return {"LC_ALL=C.UTF-8"};
     return {};
+}
+
+namespace {
+std::optional<std::string> g_BundledChmcmd;
+}  // namespace
+
+std::string BundledChmcmd() {
+    if (g_BundledChmcmd)
+        return *g_BundledChmcmd;
+    const std::string folder = RunningExecutableFolder();
+    if (folder.empty())
+        return {};
+    const std::string tool = CombinePath(CombinePath(folder, "tools"), "chmcmd");
+    return IsExecutableFile(tool) ? tool : std::string();
+}
+
+void SetBundledChmcmd(std::optional<std::string> APath) { g_BundledChmcmd = std::move(APath); }
+
+bool CompilerWritesContextTable(const std::string& ACompiler) {
+    return !IsChmcmd(ACompiler) || (!BundledChmcmd().empty() && ACompiler == BundledChmcmd());
 }
 
 std::vector<std::string> SplitArgumentText(const std::string& AText) {

@@ -3,13 +3,21 @@
 // Runs on the calling thread and waits for the compiler without time limit.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 // The compiler's full path, or "" when none is installed. Windows: the first existing of the
 // HTML Help Workshop folders under Program Files (x86), Program Files, then C:\Windows\hhc.exe.
-// Elsewhere: `hhc`, then `chmcmd`, on PATH.
+// Elsewhere: `hhc` on PATH, then the bundled tools/chmcmd, then `chmcmd` on PATH.
 std::string FindHhcExe();
+// tools/chmcmd beside the running executable, "" when it is not there. SetBundledChmcmd replaces
+// that path (tests: "" for none, nullopt for the one beside the executable again).
+std::string BundledChmcmd();
+void SetBundledChmcmd(std::optional<std::string> APath);
+// False for the system's chmcmd, which writes the build folder's absolute path into the compiled
+// context table; true for every other compiler (hhc, the bundled tools/chmcmd).
+bool CompilerWritesContextTable(const std::string& ACompiler);
 
 // Whether ACompiler (a path) is chmcmd. chmcmd reads the index in its locale's character set,
 // so it is given the index in UTF-8 and runs under the C.UTF-8 locale (ChmCompilerEnvironment).

@@ -162,7 +162,7 @@ std::vector<std::string> ChmAssetEntries(const std::string& AOutputFolder) {
 
 std::string ChmProjectFileText(const std::string& AOutputFolder, const std::string& ACompiledFile,
                                const std::vector<std::string>& APages, const TChmLanguage& ALanguage,
-                               bool AFullTextSearch) {
+                               bool AFullTextSearch, const std::string& AContextSections) {
     if (APages.empty())
         throw EAppError("Nothing to publish: no topic is included in the CHM output");
     std::string text;
@@ -182,12 +182,12 @@ std::string ChmProjectFileText(const std::string& AOutputFolder, const std::stri
     AddLine(text, "style.css");
     for (const std::string& a : ChmAssetEntries(AOutputFolder))
         AddLine(text, a);
-    return text;
+    return text + AContextSections;
 }
 
 void WriteChmProjectFile(const std::string& AOutputFolder, const std::string& ACompiledFile,
                          const std::vector<std::string>& APages, const TChmLanguage& ALanguage,
-                         const TWindowsCodePage& ACodePage) {
+                         const TWindowsCodePage& ACodePage, const std::string& AContextSections) {
     WriteCodePageFile(CombinePath(AOutputFolder, "project.hhp"), ACodePage,
-                      ChmProjectFileText(AOutputFolder, ACompiledFile, APages, ALanguage));
+                      ChmProjectFileText(AOutputFolder, ACompiledFile, APages, ALanguage, true, AContextSections));
 }

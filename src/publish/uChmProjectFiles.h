@@ -43,11 +43,12 @@ std::vector<std::string> ChmAssetEntries(const std::string& AOutputFolder);
 
 // project.hhp with the compiled file name, toc.hhc, index.hhk, the first page as default topic,
 // full-text search on, the language, and the files: toc.hhc, index.hhk, the pages, style.css,
-// the assets; written in ACodePage. APages must not be empty (raises EAppError).
+// the assets, then AContextSections (ChmContextSections); written in ACodePage. APages must not
+// be empty (raises EAppError).
 void WriteChmProjectFile(const std::string& AOutputFolder, const std::string& ACompiledFile,
                          const std::vector<std::string>& APages, const TChmLanguage& ALanguage,
-                         const TWindowsCodePage& ACodePage);
+                         const TWindowsCodePage& ACodePage, const std::string& AContextSections = {});
 // The text of that file before encoding (AFullTextSearch false writes "Full-text search=No").
 std::string ChmProjectFileText(const std::string& AOutputFolder, const std::string& ACompiledFile,
                                const std::vector<std::string>& APages, const TChmLanguage& ALanguage,
-                               bool AFullTextSearch = true);
+                               bool AFullTextSearch = true, const std::string& AContextSections = {});

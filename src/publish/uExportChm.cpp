@@ -1,8 +1,10 @@
 #include "uExportChm.h"
 
 #include "uChmCompiler.h"
+#include "uChmContext.h"
 #include "uChmPage.h"
 #include "uChmProjectFiles.h"
+#include "uContextIds.h"
 #include "uJpegOrientation.h"
 #include "uPublishCommon.h"
 #include "uPublishPipeline.h"
@@ -123,6 +125,7 @@ std::string UnshowableTitlesNote(const TWindowsCodePage& ACodePage, const std::v
 }
 
 TChmExportResult ExportChm(const TDocProject& AProject, const TChmExportOptions& AOptions) {
+    RequireReadableContextIds(AProject);
     TChmExportResult result;
     result.Pages = ChmPageList(AProject);
     if (result.Pages.empty())
@@ -162,13 +165,21 @@ TChmExportResult ExportChm(const TDocProject& AProject, const TChmExportOptions&
         result.Rotated.push_back(staged.FinalPath(file));
     WriteChmToc(AProject, out, codePage);
     WriteChmIndex(AProject, out, IsChmcmd(FindHhcExe()));
-    WriteChmProjectFile(out, kCompiledFile, result.Pages, result.Language, codePage);
+    // Help context ids: the context table only from a compiler that names the pages as given.
+    const std::string contextHeader = ChmContextHeader(AProject);
+    const bool withMap = !contextHeader.empty() && CompilerWritesContextTable(FindHhcExe());
+    const std::string contextSections = ChmContextSections(AProject, withMap);
+    if (withMap)
+        WriteFileBytes(CombinePath(out, "context.h"), contextHeader);
+    else if (!contextHeader.empty())
+        result.Notes.push_back(kChmNoContextNumbersNote);
+    WriteChmProjectFile(out, kCompiledFile, result.Pages, result.Language, codePage, contextSections);
     if (std::string note = UnshowableTitlesNote(codePage, titles); !note.empty())
         result.Notes.push_back(std::move(note));
     ThrowIfCancelled(publish);
 
     const std::string withoutSearch =
-        codePage.Encode(ChmProjectFileText(out, kCompiledFile, result.Pages, result.Language, false));
+        codePage.Encode(ChmProjectFileText(out, kCompiledFile, result.Pages, result.Language, false, contextSections));
     const TChmCompileResult compiled =
         CompileChm(out, CombinePath(out, "project.hhp"), kCompiledFile, withoutSearch);
     ThrowIfCancelled(publish);

@@ -1,5 +1,6 @@
 #include "uExportPdf.h"
 
+#include "uContextIds.h"
 #include "uHtmlUtils.h"
 #include "uPdfOutline.h"
 #include "uPdfPageNumbers.h"
@@ -195,6 +196,7 @@ void CopyAssetFiles(const std::string& ASourceFolder, const std::string& ATarget
 
 TPdfExportResult ExportPdf(const TDocProject& AProject, const std::string& AOutputFolder,
                            const TPdfExportOptions& AOptions) {
+    RequireReadableContextIds(AProject);
     // Written and printed in a fresh folder that replaces AOutputFolder once the PDF is there.
     TStagedOutput staged(AOutputFolder);
     const std::string folder = staged.Folder();

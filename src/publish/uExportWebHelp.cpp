@@ -1,5 +1,6 @@
 #include "uExportWebHelp.h"
 
+#include "uContextIds.h"
 #include "uHtmlUtils.h"
 #include "uIndexEntries.h"
 #include "uJson.h"
@@ -9,6 +10,7 @@
 #include "uTokenExpansion.h"
 #include "uTopicHeaders.h"
 #include "uUtils.h"
+#include "uWebHelpContext.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -292,6 +294,7 @@ void WriteWebHelpSearchIndex(const TDocProject& AProject, const std::string& AOu
 }
 
 void ExportWebHelp(const TDocProject& AProject, const std::string& AOutputRoot, const TPublishOptions& AOptions) {
+    RequireReadableContextIds(AProject);
     EnsureDir(AOutputRoot);
     const TProjectSettings settings = LoadPublishSettings(AProject);
     const TWebHelpExportContext context(AProject, settings);
@@ -328,6 +331,8 @@ void ExportWebHelp(const TDocProject& AProject, const std::string& AOutputRoot, 
     CopyProjectAssets(AProject, AOutputRoot);
     WriteUtf8File(CombinePath(AOutputRoot, "style.css"), WebHelpStyleSheet(AProject, settings));
     WriteWebHelpToc(AProject, AOutputRoot);
+    if (WriteWebHelpContextFiles(AProject, AOutputRoot))
+        prebuilt.AddStartScript("context.js");
     index.Finish();
     if (HasIndexEntries(AProject, TIndexOutput::WebHelp)) {
         WriteUtf8File(CombinePath(AOutputRoot, "index-entries.js"), WebHelpIndexScript(AProject));

@@ -56,12 +56,28 @@ bool LocalReferenceExists(const std::string& ARootPath, const std::string& ARef)
     }
 }
 
+// A help alias or number that an application would call, where the topic has no page.
+template <class TAdd>
+void AddContextIdIssues(const TTopic& ATopic, TAdd& AAdd) {
+    const std::pair<bool, const char*> outputs[] = {{ATopic.ExcludeChm(), "CHM"}, {ATopic.ExcludeWeb(), "WebHelp"}};
+    for (const auto& [excluded, output] : outputs) {
+        if (!excluded)
+            continue;
+        if (!ATopic.HelpAlias().empty())
+            AAdd("Help alias " + ATopic.HelpAlias() + " points at a topic left out of " + output);
+        if (ATopic.HelpContextNumber() != 0)
+            AAdd("Help context number " + std::to_string(ATopic.HelpContextNumber()) + " points at a topic left out of " + output);
+    }
+}
+
 }  // namespace
 
 std::vector<TLinkIssue> CheckProjectLinks(const TDocProject& AProject) {
     static const TRegex localRef(kLocalReferencePattern, roIgnoreCase);
     std::vector<TLinkIssue> issues;
     TAnchorCache anchors;
+    if (!AProject.ContextIdsProblem().empty())
+        issues.push_back({"", "Help context ids", AProject.ContextIdsProblem()});
     for (const TTopic& topic : AProject.Topics()) {
         auto add = [&](std::string AIssue) { issues.push_back({topic.ID(), topic.Title(), std::move(AIssue)}); };
         // Index entries that the publishers leave out come last, also for a missing body file.
@@ -73,6 +89,7 @@ std::vector<TLinkIssue> CheckProjectLinks(const TDocProject& AProject) {
         if (!FileExists(topic.HtmlPath())) {
             add("Missing HTML file: " + topic.HtmlPath());
             addIndexIssues();
+            AddContextIdIssues(topic, add);
             continue;
         }
         const std::string html = ReadUtf8File(topic.HtmlPath());
@@ -91,6 +108,7 @@ std::vector<TLinkIssue> CheckProjectLinks(const TDocProject& AProject) {
             return true;
         });
         addIndexIssues();
+        AddContextIdIssues(topic, add);
     }
     return issues;
 }

@@ -16,15 +16,18 @@ struct TLinkIssue {
     std::string TopicID;
     std::string TopicTitle;
     // "Missing HTML file: ...", "Broken internal link: doc:...[#...]", "Missing anchor: doc:...#...",
-    // "Missing local reference: ...", "Index entry without a main entry: \"...\""
+    // "Missing local reference: ...", "Index entry without a main entry: \"...\"",
+    // "Help alias ... points at a topic left out of CHM", ...
     std::string Issue;
     bool operator==(const TLinkIssue&) const = default;
 };
 
 // Topics in dictionary order; per topic its broken topic links first, then its missing local
 // references, each in document order and repeated as often as they occur, then its index
-// entries without a main part, in stored order. A reference that
-// cannot be made into a file path is reported as a missing local reference.
+// entries without a main part, in stored order, then its help alias and number when the topic is
+// left out of CHM or WebHelp ("Help alias x points at a topic left out of CHM"). A reference that
+// cannot be made into a file path is reported as a missing local reference. A help context ids
+// file the load could not read comes first, titled "Help context ids", with the reason.
 std::vector<TLinkIssue> CheckProjectLinks(const TDocProject& AProject);
 
 // The desktop command's message text: "No link issues found." for no issues, else one

@@ -65,6 +65,7 @@ void CopyProjectForPublishing(const TDocProject& AProject, TDocProject& ATarget)
     ATarget.SetRootPath(AProject.RootPath());
     ATarget.SetTitle(AProject.Title());
     ATarget.SetStyleProfile(AProject.StyleProfile());
+    ATarget.SetContextIdsProblem(AProject.ContextIdsProblem());
     for (const TTopic& topic : AProject.Topics())
         ATarget.Topics().add(std::make_unique<TTopic>(topic));
     ATarget.RootTopicIDs() = AProject.RootTopicIDs();

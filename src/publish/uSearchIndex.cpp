@@ -434,7 +434,13 @@ void TSearchIndexBuilder::Generate(const TFileSink& AOut) const {
         AppendString(start, FOutside[i].File);
         start += '}';
     }
-    start += "],\"load\":[],\"later\":{";
+    start += "],\"load\":[";
+    for (size_t i = 0; i < FLoad.size(); ++i) {
+        if (i)
+            start += ',';
+        AppendString(start, FLoad[i]);
+    }
+    start += "],\"later\":{";
     for (size_t i = 0; i < FLater.size(); ++i) {
         if (i)
             start += ',';

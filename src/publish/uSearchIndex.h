@@ -16,8 +16,9 @@
 // piece holds the plain text of a few consecutive topics, for the excerpts.
 // The publish id is a hash of all of that content, so the same project gives the same bytes.
 // start.js sets window.__SV_START: the topics outside the contents ("searchOnly", id, title,
-// file), the script list "load" (empty here) and "later", the scripts the viewer loads when it
-// needs them, by name (AddLater).
+// file), the script list "load" (AddStartScript), the scripts the viewer loads before it shows
+// the first topic, and "later", the scripts the viewer loads when it needs them, by name
+// (AddLater).
 #pragma once
 
 #include <cstddef>
@@ -64,6 +65,9 @@ public:
     // Names AFile (relative to the output root) in "later" of start.js under AName; members in
     // the order they are added.
     void AddLater(const std::string& AName, const std::string& AFile);
+    // A script (relative to the output root) that start.js lists in "load", for the viewer to
+    // load before it shows the first topic.
+    void AddStartScript(const std::string& AName) { FLoad.push_back(AName); }
 
     // Writes search/index.js, the pieces and start.js into AOutputRoot, one file at a time.
     void Write(const std::string& AOutputRoot) const;
@@ -98,6 +102,7 @@ private:
     unsigned FTocCount = 0;
     std::vector<TOutside> FOutside;
     std::vector<std::pair<std::string, std::string>> FLater;  // name, file
+    std::vector<std::string> FLoad;         // the scripts start.js lists in "load"
     std::unique_ptr<TTextSpill> FTexts;
     std::vector<TTextAt> FTextAt;           // by topic number
     std::vector<bool> FAdded;               // by topic number

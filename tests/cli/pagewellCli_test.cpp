@@ -252,3 +252,51 @@ TEST_F(Cli, importManualPrintsTheReportAndRefusesAProjectOpenInTheWindow) {
         EXPECT_EQ(run.Out, "");
     }
 }
+
+TEST_F(Cli, contextMapPrintsEachFormatExactly) {
+    FProject.GetTopic(kA).SetHelpAlias("overview");
+    FProject.GetTopic(kA).SetHelpContextNumber(1000);
+    FProject.GetTopic(kD).SetHelpAlias("Settings.dialog-2");
+    FProject.GetTopic(kD).SetHelpContextNumber(1010);
+    FProject.GetTopic(kC).SetHelpAlias("no_number");  // left out of every format
+    SaveProjectFile(FDir / "Docs/Manual.svp", FProject);
+    struct TCase { std::vector<std::string> Format; std::string Out; };
+    const std::vector<TCase> cases = {
+        {{}, "#define IDH_OVERVIEW 1000\n#define IDH_SETTINGS_DIALOG_2 1010\n"},
+        {{"--format", "c"}, "#define IDH_OVERVIEW 1000\n#define IDH_SETTINGS_DIALOG_2 1010\n"},
+        {{"--format=csharp"},
+         "public static class HelpContext { public const int OVERVIEW = 1000; public const int SETTINGS_DIALOG_2 = 1010; }\n"},
+        {{"--format", "python"}, "OVERVIEW = 1000\nSETTINGS_DIALOG_2 = 1010\n"},
+        {{"--format", "json"}, "{\"overview\":1000,\"Settings.dialog-2\":1010}\n"},
+    };
+    for (const TCase& c : cases) {
+        std::vector<std::string> args = {"context-map", FDir / "Docs/Manual.svp"};
+        args.insert(args.end(), c.Format.begin(), c.Format.end());
+        const TRun run = Run(args);
+        EXPECT_EQ(run.ExitCode, 0) << run.Err;
+        EXPECT_EQ(run.Out, c.Out);
+    }
+    const TRun bad = Run({"context-map", FDir / "Docs/Manual.svp", "--format", "pascal"});
+    EXPECT_EQ(bad.ExitCode, 2);
+    EXPECT_EQ(bad.Err.rfind("usage: pagewell-cli context-map PROJECT", 0), 0u) << bad.Err;
+    // A project root folder works as well.
+    EXPECT_EQ(Run({"context-map", FDir / "Docs/Manual", "--format", "json"}).Out, "{\"overview\":1000,\"Settings.dialog-2\":1010}\n");
+}
+
+TEST_F(Cli, anUnreadableContextIdsFileIsRefusedAndNeverRenamed) {
+    const std::string file = FDir / "Docs/Manual/meta/context_ids.json";
+    PutFile(file, "{\"topics\":[{\"id\":\"" + kA + "\",\"alias\":\"1bad\"}]}");
+    const std::string problem = "The help context ids file " + file + " cannot be read at entry 1: The help alias 1bad";
+    const TRun publish = Run({"publish", "webhelp", FDir / "Docs/Manual.svp"});
+    EXPECT_EQ(publish.ExitCode, 1);
+    EXPECT_EQ(publish.Err.rfind(problem, 0), 0u) << publish.Err;
+    const TRun map = Run({"context-map", FDir / "Docs/Manual.svp"});
+    EXPECT_EQ(map.ExitCode, 2);
+    EXPECT_EQ(map.Err.rfind(problem, 0), 0u) << map.Err;
+    EXPECT_EQ(map.Out, "");
+    const TRun links = Run({"check-links", FDir / "Docs/Manual.svp"});
+    EXPECT_EQ(links.ExitCode, 1);
+    EXPECT_EQ(links.Out.rfind("Help context ids: " + problem, 0), 0u) << links.Out;
+    EXPECT_TRUE(FileExists(file));
+    EXPECT_FALSE(FileExists(file + ".unreadable-1"));
+}

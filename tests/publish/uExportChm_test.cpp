@@ -274,12 +274,14 @@ TEST(ExportChm, FailedCompilesAreReportedWithTheCompilerAndItsOutput) {
         EXPECT_EQ(Snapshot(dir / "Ru/build"), (std::map<std::string, std::string>{{"chm/help.chm", "an old compiled file"}}));
     }
     TScopedEnv path("PATH", dir / "nowhere");
+    SetBundledChmcmd("");
     try {
         ExportChm(project);
         ADD_FAILURE() << "no error";
     } catch (const EAppError& e) {
         EXPECT_EQ(std::string(e.what()).rfind("Failed to run hhc.exe", 0), 0u) << e.what();
     }
+    SetBundledChmcmd(std::nullopt);
     EXPECT_FALSE(FileExists(dir / "Ru/build/chm/project.hhp"));
 }
 

@@ -121,3 +121,36 @@ TEST_F(LinkCheck, fragmentLinksNeedTheAnchorInTheTarget) {
     std::vector<TLinkIssue> issues = CheckProjectLinks(FProject);
     EXPECT_EQ(issues, expected);
 }
+
+TEST_F(LinkCheck, helpContextIdsOfTopicsWithoutAPage) {
+    const std::string body = "<p>x</p>";
+    struct Case { bool chm, web; const char* alias; unsigned number; std::vector<std::string> lines; };
+    const Case cases[] = {
+        {false, false, "shown", 1000, {}},
+        {true, false, "settings_dialog", 0, {"Help alias settings_dialog points at a topic left out of CHM"}},
+        {false, true, "web", 1010, {"Help alias web points at a topic left out of WebHelp",
+                                    "Help context number 1010 points at a topic left out of WebHelp"}},
+        {true, true, "both", 0, {"Help alias both points at a topic left out of CHM",
+                                 "Help alias both points at a topic left out of WebHelp"}},
+        {true, true, "", 0, {}},
+    };
+    for (const auto& c : cases) {
+        FProject.Clear();
+        TTopic& t = Topic(kA, "Settings", &body);
+        t.SetExcludeChm(c.chm);
+        t.SetExcludeWeb(c.web);
+        t.SetHelpAlias(c.alias);
+        t.SetHelpContextNumber(c.number);
+        std::vector<std::string> lines;
+        for (const TLinkIssue& issue : CheckProjectLinks(FProject)) {
+            EXPECT_EQ(issue.TopicID, kA);
+            lines.push_back(issue.Issue);
+        }
+        EXPECT_EQ(lines, c.lines) << c.alias;
+    }
+    // A file the load could not read is an issue of its own, listed first.
+    FProject.SetContextIdsProblem("The help context ids file x cannot be read: it is not JSON.");
+    const auto issues = CheckProjectLinks(FProject);
+    ASSERT_FALSE(issues.empty());
+    EXPECT_EQ(FormatLinkIssues({issues[0]}), "Help context ids: The help context ids file x cannot be read: it is not JSON.\n");
+}
