@@ -156,6 +156,11 @@ public:
     // Ask the page for its HTML (header) and wait at most ATimeoutMs in a nested event loop.
     void RequestHtmlAndWait(int ATimeoutMs);
     void RequestHeaderAndWait(int ATimeoutMs);
+    // The two halves of each: the request (false when none was sent) and the wait for its answer.
+    bool PostHtmlRequest();
+    void WaitForHtmlAnswer(int ATimeoutMs);
+    bool PostHeaderRequest();
+    void WaitForHeaderAnswer(int ATimeoutMs);
     void StashCurrentEdits();
     std::string CurrentTopicHtml();
     // Shows a topic in the page; an unknown id raises "Topic not found".
@@ -408,6 +413,7 @@ private:
     std::string FCurrentTopicID;
     std::string FLoadedTopicBaselineHtml;
     bool FEditorReady = false;
+    std::string FEditorCssShown;  // the style sheet file the page has loaded, empty for none
     bool FWaitingHtmlResponse = false;
     bool FWaitingHeaderResponse = false;
     bool FPendingFocusEditor = false;

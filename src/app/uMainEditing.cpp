@@ -71,6 +71,7 @@ void TfrmMain::SetEditorBaseAddress() {
 
 void TfrmMain::BridgeReady() {
     FEditorReady = true;
+    FEditorCssShown.clear();  // a new page has no style sheet yet
     FLoadedTopicBaselineHtml.clear();
     // A new page knows nothing of what the old one was asked; what the author typed there and
     // the window has not stored yet is kept for the topic.
@@ -197,22 +198,40 @@ void TfrmMain::WakeEditorWaits() {
 }
 
 void TfrmMain::RequestHtmlAndWait(int ATimeoutMs) {
+    if (PostHtmlRequest())
+        WaitForHtmlAnswer(ATimeoutMs);
+}
+
+bool TfrmMain::PostHtmlRequest() {
     if (!FEditorReady || !FBridge || FCurrentTopicID.empty())
-        return;
+        return false;
     FHtmlRequests.push_back({FProject->RootPath(), FCurrentTopicID, FEditorDocGeneration, false});
     FWaitingHtmlResponse = true;
     FBridge->RequestHtml();
+    return true;
+}
+
+void TfrmMain::WaitForHtmlAnswer(int ATimeoutMs) {
     WaitForEditor(FWaitingHtmlResponse, ATimeoutMs);
     // An answer after the time-out is placed by its record; the mark does not outlive the wait.
     FWaitingHtmlResponse = false;
 }
 
 void TfrmMain::RequestHeaderAndWait(int ATimeoutMs) {
+    if (PostHeaderRequest())
+        WaitForHeaderAnswer(ATimeoutMs);
+}
+
+bool TfrmMain::PostHeaderRequest() {
     if (!FEditorReady || !FBridge)
-        return;
+        return false;
     FHeaderMessages.push_back({FPageHeaderRoot, FPageHeaderTopicID, 0, false});
     FWaitingHeaderResponse = true;
     FBridge->RequestHeader();
+    return true;
+}
+
+void TfrmMain::WaitForHeaderAnswer(int ATimeoutMs) {
     WaitForEditor(FWaitingHeaderResponse, ATimeoutMs);
     FWaitingHeaderResponse = false;
 }
@@ -300,8 +319,16 @@ void TfrmMain::tvTocChange() {
 }
 
 void TfrmMain::SwitchToSelectedTopic() {
-    StashCurrentEdits();
-    RequestHeaderAndWait(400);
+    // The HTML and the header are asked for at once. The page answers in the order it was asked,
+    // so both answers come within one round trip instead of two after each other.
+    const bool askedHtml = PostHtmlRequest();
+    const bool askedHeader = PostHeaderRequest();
+    if (askedHtml)
+        WaitForHtmlAnswer(600);
+    KeepDirtyHtml();  // the stash
+    StorePendingTopicProperties();
+    if (askedHeader)
+        WaitForHeaderAnswer(400);  // usually answered by now
     KeepDirtyHtml();  // the author may have typed while the window waited for the header
     FRecovery->WriteNow();
     if (!FCurrentTopicID.empty()) {
@@ -318,10 +345,8 @@ void TfrmMain::SwitchToSelectedTopic() {
     }
     ShowTopicProperties(FCurrentTopicID);
     LoadHeader(FCurrentTopicID);
-    if (FEditorReady) {
-        PushHeaderToEditor();
-        LoadTopicIntoEditor(FCurrentTopicID);
-    }
+    if (FEditorReady)
+        LoadTopicIntoEditor(FCurrentTopicID);  // pushes the header too
 }
 
 // ---- style sheet and focus ------------------------------------------------------------------
@@ -329,9 +354,15 @@ void TfrmMain::SwitchToSelectedTopic() {
 void TfrmMain::ApplyEditorStyleSheet() {
     if (!FBridge || !FEditorReady)
         return;
-    const std::string path = WriteEditorEffectiveCss(*FProject, *FSettings);
+    // Asked for at every topic shown: the page loads the sheet again (restyling the whole topic)
+    // only when its file changed or is not the one it has.
+    bool written = false;
+    const std::string path = WriteEditorEffectiveCss(*FProject, *FSettings, &written);
+    if (!written && path == FEditorCssShown)
+        return;
     TProgrammaticSection section(*FBridge);
     FBridge->SetCssFile(path);
+    FEditorCssShown = path;
 }
 
 void TfrmMain::RequestEditorFocus() {

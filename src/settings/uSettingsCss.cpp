@@ -133,7 +133,7 @@ std::string BuildChmSettingsCss(const TProjectSettings* ASettings) {
     return L.Text();
 }
 
-std::string WriteEditorEffectiveCss(const TDocProject& AProject, const TProjectSettings& ASettings) {
+std::string WriteEditorEffectiveCss(const TDocProject& AProject, const TProjectSettings& ASettings, bool* AWritten) {
     const std::string root = AProject.RootPath();
     const std::string styles = CombinePath(root, "styles");
     std::string candidate = CombinePath(styles, AProject.StyleProfile() + ".css");
@@ -141,6 +141,13 @@ std::string WriteEditorEffectiveCss(const TDocProject& AProject, const TProjectS
         candidate = CombinePath(styles, "default.css");
     const std::string output = CombinePath(CombinePath(CombinePath(root, "internal"), "editor"), "editor_effective.css");
     const std::string base = FileExists(candidate) ? ReadUtf8File(candidate) : std::string(FallbackBaseCss);
-    WriteUtf8File(output, base + "\r\n" + BuildSettingsCss(&ASettings));
+    const std::string css = base + "\r\n" + BuildSettingsCss(&ASettings);
+    // The editor asks for this at every topic it shows: reading the small file back is much
+    // cheaper than replacing it.
+    const bool same = FileExists(output) && ReadFileBytes(output) == css;
+    if (!same)
+        WriteUtf8File(output, css);
+    if (AWritten)
+        *AWritten = !same;
     return output;
 }

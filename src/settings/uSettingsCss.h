@@ -21,5 +21,7 @@ std::string BuildChmSettingsCss(const TProjectSettings* ASettings);
 // Writes <root>/internal/editor/editor_effective.css (UTF-8 without byte-order mark, folder
 // created, file replaced): the base sheet (styles/<StyleProfile>.css, else styles/default.css,
 // else FallbackBaseCss), CR LF, then BuildSettingsCss(ASettings). Returns the file's full path.
-// Reading and writing failures are raised.
-std::string WriteEditorEffectiveCss(const TDocProject& AProject, const TProjectSettings& ASettings);
+// A file that already holds that text is left untouched; AWritten, when given, tells whether the
+// file was written. Reading and writing failures are raised.
+std::string WriteEditorEffectiveCss(const TDocProject& AProject, const TProjectSettings& ASettings,
+                                    bool* AWritten = nullptr);

@@ -6,6 +6,7 @@
 
 #include <clocale>
 #include <locale>
+#include <sys/stat.h>
 
 namespace {
 
@@ -260,8 +261,17 @@ TEST(SettingsCss, EditorSheetTakesProfileThenDefaultThenFixedBase) {
     EXPECT_EQ(GetFile(out), std::string(FallbackBaseCss) + "\r\n" + block);
 
     PutFile(tmp / "styles/default.css", "p{color:red}");
-    WriteEditorEffectiveCss(p, s);
+    bool written = false;
+    WriteEditorEffectiveCss(p, s, &written);
+    EXPECT_TRUE(written);
     EXPECT_EQ(GetFile(out), "p{color:red}\r\n" + block);
+    // The same text again: the file is not replaced (a replacement is a new file).
+    struct stat before {}, after {};
+    ASSERT_EQ(::stat(out.c_str(), &before), 0);
+    WriteEditorEffectiveCss(p, s, &written);
+    ASSERT_EQ(::stat(out.c_str(), &after), 0);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(after.st_ino, before.st_ino);
 
     PutFile(tmp / "styles/manual.css", "\xEF\xBB\xBFh1{color:blue}");  // byte-order mark skipped
     WriteEditorEffectiveCss(p, s);
