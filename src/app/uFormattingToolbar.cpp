@@ -131,13 +131,13 @@ TFormattingToolbar::TFormattingToolbar(QWidget* APanel, QWidget* APanel2, QObjec
     cbTextColor->setObjectName("cbTextColor");
     cbTextColor->setToolTip("Font Color");
     cbTextColor->setAccessibleName("Font Color");
-    cbTextColor->setFixedSize(112, BoxHeight);
+    cbTextColor->setFixedSize(100, BoxHeight);
     Add(cbTextColor, box);
     Add(VirtualImage3 = NewIcon("VirtualImage3", "Text Heading", int(K::Heading)), icon);
-    Add(cmbHeading = NewBox("cmbHeading", "Text Heading", 118, false), box);
+    Add(cmbHeading = NewBox("cmbHeading", "Text Heading", 106, false), box);
     cmbHeading->setToolTip("Text Heading");
     Add(VirtualImage5 = NewIcon("VirtualImage5", "Font Name", int(K::FontName)), icon);
-    Add(cmbTextFont = NewBox("cmbTextFont", "Font Name", 140, false), box);
+    Add(cmbTextFont = NewBox("cmbTextFont", "Font Name", 126, false), box);
     Add(VirtualImage4 = NewIcon("VirtualImage4", "Font Size", int(K::FontSize)), icon);
     Add(cmbFontSize = NewBox("cmbFontSize", "Font Size", 58, true), {0, 0, 6, 0});
     // The size box takes any text; no completion, nothing added to its list.

@@ -189,6 +189,22 @@ private slots:
         QVERIFY(prompts.Unexpected.empty());
     }
 
+    // At the window's starting width (1280 pixels) every control of the formatting toolbar
+    // fits in the first row and the second row stays hidden.
+    void formattingToolbar_fitsOneRowAtTheStartingWidth() {
+        TScriptedPrompts prompts;
+        TfrmMain w(prompts, {});
+        QCOMPARE(w.width(), 1280);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.pnlToolbar2->isHidden());
+        const QList<QWidget*> controls = w.pnlToolbar->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        QVERIFY(controls.size() >= 29);
+        for (const QWidget* c : controls)
+            if (c->isVisible())
+                QVERIFY2(c->geometry().right() < w.pnlToolbar->width(), qPrintable(c->objectName()));
+    }
+
     void screenshot() {
         TScriptedPrompts prompts;
         TfrmMain w(prompts, {});
@@ -209,7 +225,7 @@ private slots:
         w.SelectTopicNode(start.ID());
         w.MarkProjectDirty();
         w.ShowStatus("New project created (not saved)");
-        w.resize(1300, 700);  // wide enough for the formatting toolbar in one row
+        w.resize(1280, 700);  // the window's own width: the formatting toolbar fits one row
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         // With the editor page, the picture shows the selected topic in it.
