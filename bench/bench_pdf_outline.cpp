@@ -1,15 +1,17 @@
-// Times the bookmark step of the PDF manual on a generated project: N topics (default 1,000) in a
-// three-level tree, each with a few paragraphs and a table. First times the making of
-// manual.html (BuildManualHtml) on one thread and on one per core. Prints the manual once with the PDF
-// printer the app would use (a browser on PATH, else pagewell-pdf beside this program), then on a
-// fresh copy of that print per run times the whole step (AddManualOutline) and its parts: the
-// heading search (text extraction) and the rewrite (qpdf); then the page numbers and labels added
-// after it (AddPageNumbers). Usage: bench_pdf_outline [topics] [runs]
+// Times what the PDF manual does after the body is printed, on a generated project: N topics
+// (default 1,000) in a three-level tree, each with a few paragraphs and a table. First times the
+// making of manual.html (BuildManualDocument) on one thread and on one per core. Prints the body
+// once with the PDF printer the app would use (a browser on PATH, else pagewell-pdf beside this
+// program), then per run times the whole rest (FinishManualPdf) and its parts: the heading search
+// (text extraction), the front matter (title page and contents: document and print) and the
+// assembly (qpdf: merge, contents links, page numbers, bookmarks, one write).
+// Usage: bench_pdf_outline [topics] [runs]
 #include "BenchProject.h"
 #include "uExportPdf.h"
+#include "uPdfAssembly.h"
+#include "uPdfFrontMatter.h"
 #include "uPdfHeadingSearch.h"
 #include "uPdfOutline.h"
-#include "uPdfPageNumbers.h"
 #include "uPdfPrinter.h"
 #include "uStorage.h"
 #include "uUtils.h"
@@ -58,7 +60,7 @@ void Report(const char* AName, std::vector<TTiming> ARuns) {
         return ARuns[ARuns.size() / 2].*AField;
     };
     const double wall = median(&TTiming::FWallMs), cpu = median(&TTiming::FCpuMs);
-    std::printf("%-42s wall %9.1f ms   cpu %9.1f ms\n", AName, wall, cpu);
+    std::printf("%-46s wall %9.1f ms   cpu %9.1f ms\n", AName, wall, cpu);
 }
 
 }  // namespace
@@ -76,68 +78,76 @@ int main(int argc, char** argv) {
     // The manual's sections are made on the page workers: on one and on one per core, the same
     // document.
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    std::string manual;
+    TManualDocument manual;
     for (unsigned threads : cores > 1 ? std::vector<unsigned>{1, cores} : std::vector<unsigned>{1}) {
-        TPublishOptions options;
-        options.Threads = threads;
+        TPublishOptions publish;
+        publish.Threads = threads;
         std::vector<TTiming> build;
         for (int r = 0; r < runs; ++r) {
-            std::string made;
-            build.push_back(TimeMs([&] { made = BuildManualHtml(project, TPdfPaper::A4, options); }));
-            if (manual.empty())
+            TManualDocument made;
+            build.push_back(TimeMs([&] { made = BuildManualDocument(project, TPdfPaper::A4, publish); }));
+            if (manual.FHtml.empty())
                 manual = made;
-            else if (made != manual) {
+            else if (made.FHtml != manual.FHtml) {
                 std::fprintf(stderr, "the manual differs on %u threads\n", threads);
                 return 1;
             }
         }
         Report(("manual.html, " + std::to_string(threads) + (threads == 1 ? " thread" : " threads")).c_str(), build);
     }
-    std::printf("manual.html: %zu bytes\n", manual.size());
+    std::printf("manual.html: %zu bytes\n", manual.FHtml.size());
     std::fflush(stdout);
 
     const std::string out = EnsureDir(PdfOutputFolder(project));
-    const std::string html = CombinePath(out, "manual.html"), printed = CombinePath(out, "printed.pdf");
+    const std::string html = CombinePath(out, "manual.html"), style = CombinePath(out, "style.css");
+    const std::string body = CombinePath(out, "body.pdf"), front = CombinePath(out, "front.pdf");
     const std::string pdf = CombinePath(out, "manual.pdf");
-    WriteUtf8File(html, manual);
-    WriteUtf8File(CombinePath(out, "style.css"), BuildPdfStyleSheet(project));
+    WriteUtf8File(html, manual.FHtml);
+    WriteUtf8File(style, BuildPdfStyleSheet(project));
     const TPdfPrinter printer = FindPdfPrinter(DefaultPdfPrinterSearch());
     std::printf("%zu topics, %d runs, printer %s\n", topics, runs, printer.FPath.c_str());
     const TTiming print = TimeMs([&] {
-        PrintHtmlToPdf(html, printed);
-        WaitForFile(printed, PdfWaitTimeoutMs);
+        PrintHtmlToPdf(html, body);
+        WaitForFile(body, PdfWaitTimeoutMs);
     });
 
-    std::vector<TTiming> whole, search, rewrite, numbers;
-    TPdfOutlineResult result;
-    size_t pages = 0;
+    std::vector<TTiming> whole, search, frontPrint, assembly;
+    TManualFinishResult finished;
+    TPdfAssemblyResult assembled;
+    TPdfExportOptions options;
+    options.FPaper = TPdfPaper::A4;
     for (int r = 0; r < runs; ++r) {
-        fs::copy_file(printed, pdf, fs::copy_options::overwrite_existing);
-        whole.push_back(TimeMs([&] { result = AddManualOutline(project, pdf); }));
+        whole.push_back(TimeMs([&] { finished = FinishManualPdf(project, manual, body, pdf, out, style, options); }));
 
-        fs::copy_file(printed, pdf, fs::copy_options::overwrite_existing);
-        std::vector<TPdfBookmark> bookmarks = ManualBookmarks(project);
-        std::vector<std::string> headings;
-        for (const TPdfBookmark& b : bookmarks)
-            headings.push_back(b.FTitle);
         std::vector<TPdfHeadingPlace> places;
-        search.push_back(TimeMs([&] { places = FindHeadingPlaces(pdf, headings); }));
-        for (size_t i = 0; i < bookmarks.size(); ++i) {
-            bookmarks[i].FPage = places[i].FPage;
-            bookmarks[i].FTop = places[i].FTop;
-            pages = std::max(pages, static_cast<size_t>(places[i].FPage + 1));
+        search.push_back(TimeMs([&] { places = FindManualHeadingPlaces(body, manual.FSections); }));
+        TPdfFrontMatter matter{project.Title(), "", {}};
+        TPdfExtraDocument extra{"title page and contents", front, TPdfPlacement::BeforeBody, {}};
+        for (size_t i = 0; i < places.size(); ++i) {
+            matter.FEntries.push_back({manual.FSections[i].FHeading, manual.FSections[i].FDepth,
+                                       places[i].FPage + 1, PdfPlaceholderAddress(i)});
+            extra.FLinkTargets.push_back({places[i].FPage, places[i].FTop});
         }
-        rewrite.push_back(TimeMs([&] { WritePdfOutline(pdf, bookmarks, ManualDocumentInfo(project)); }));
-        numbers.push_back(TimeMs([&] { AddPageNumbers(pdf); }));
+        frontPrint.push_back(TimeMs([&] {
+            const std::string frontHtml = CombinePath(out, "front.html");
+            WriteUtf8File(frontHtml, BuildPdfFrontMatterHtml(matter, TPdfPaper::A4, PdfDocumentAddress(style)));
+            PrintHtmlToPdf(frontHtml, front);
+            WaitForFile(front, PdfWaitTimeoutMs);
+        }));
+        assembly.push_back(TimeMs([&] {
+            assembled = AssembleManualPdf({body, {extra}, ManualBookmarks(manual.FSections, places),
+                                           ManualDocumentInfo(project)}, pdf);
+        }));
     }
-    std::printf("%-42s wall %9.1f ms   (the printer's own process)\n", "printing, once (not part of the step)",
+    std::printf("%-46s wall %9.1f ms   (the printer's own process)\n", "printing the body, once (not timed below)",
                 print.FWallMs);
-    Report("bookmark step, whole (AddManualOutline)", whole);
+    Report("after the body print, whole (FinishManualPdf)", whole);
     Report("  heading search (text extraction)", search);
-    Report("  rewrite with outline (qpdf)", rewrite);
-    Report("page numbers and labels (AddPageNumbers)", numbers);
-    std::printf("%zu bookmarks, %zu not found, last heading on page %zu; manual.pdf %ju bytes\n", result.FBookmarks,
-                result.FUnresolved, pages, static_cast<uintmax_t>(fs::file_size(pdf)));
+    Report("  front matter: document and print", frontPrint);
+    Report("  assembly: merge, links, numbers, outline", assembly);
+    std::printf("%d front pages, %d body pages, %zu contents links, %zu headings not found; manual.pdf %ju bytes\n",
+                assembled.FFrontPages, assembled.FBodyPages, assembled.FLinks, finished.FUnresolvedHeadings,
+                static_cast<uintmax_t>(fs::file_size(pdf)));
     fs::remove_all(root);
     return 0;
 }

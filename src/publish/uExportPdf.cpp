@@ -2,8 +2,9 @@
 
 #include "uContextIds.h"
 #include "uHtmlUtils.h"
+#include "uPdfAssembly.h"
+#include "uPdfFrontMatter.h"
 #include "uPdfOutline.h"
-#include "uPdfPageNumbers.h"
 #include "uProjectSettings.h"
 #include "uPublishCommon.h"
 #include "uPublishPipeline.h"
@@ -113,7 +114,7 @@ std::string PdfTopicBody(TTokenExpander& AExpander, const TDocProject& AProject,
     });
 }
 
-std::string BuildManualHtml(const TDocProject& AProject, TPdfPaper APaper, const TPublishOptions& AOptions) {
+TManualDocument BuildManualDocument(const TDocProject& AProject, TPdfPaper APaper, const TPublishOptions& AOptions) {
     std::vector<std::string> lines = {
         "<!doctype html>",
         "<html>",
@@ -135,32 +136,37 @@ std::string BuildManualHtml(const TDocProject& AProject, TPdfPaper APaper, const
         "<body>",
     };
     const TPdfAnchorTargets anchorTargets = CollectPdfAnchorTargets(AProject);
-    // The sections are built on every core and joined in table-of-contents order.
-    struct TSection {
-        const TTopic* Topic;
-        int Depth;
-    };
-    std::vector<TSection> sections;
+    // The one walk over the contents; the sections are built on every core and joined in
+    // table-of-contents order, each worker filling in the heading of its own section.
+    TManualDocument manual;
+    std::vector<const TTopic*> topics;
     ForEachTopicInTocOrder(AProject, [&](const TTopic& ATopic, int ADepth) {
         if (ATopic.ExcludePdf())
             return false;  // the whole subtree stays out
-        sections.push_back({&ATopic, ADepth});
+        manual.FSections.push_back({ATopic.ID(), ADepth, {}});
+        topics.push_back(&ATopic);
         return true;
     });
-    TExpanderPool expanders(AProject, PipelineWorkerCount(AOptions, sections.size()));
+    TExpanderPool expanders(AProject, PipelineWorkerCount(AOptions, topics.size()));
     std::string sectionLines;
     RunPagePipeline(
-        sections.size(), AOptions,
+        topics.size(), AOptions,
         [&](size_t AIndex, size_t AWorker) {
-            const TTopic& topic = *sections[AIndex].Topic;
-            const std::string tag = HeadingTagForDepth(sections[AIndex].Depth);
+            const TTopic& topic = *topics[AIndex];
+            TManualSection& section = manual.FSections[AIndex];
+            section.FHeading = PdfHeadingText(AProject, topic.ID(), topic.Title());
+            const std::string tag = HeadingTagForDepth(section.FDepth);
             return JoinLines({"<section id=\"" + topic.ID() + "\">",
-                              "<" + tag + ">" + HtmlEncodeEntities(PdfHeadingText(AProject, topic.ID(), topic.Title())) +
-                                  "</" + tag + ">",
+                              "<" + tag + ">" + HtmlEncodeEntities(section.FHeading) + "</" + tag + ">",
                               PdfTopicBody(expanders.For(AWorker), AProject, topic.ID(), anchorTargets), "</section>"});
         },
         [&](size_t, std::string&& ALines) { sectionLines += ALines; });
-    return JoinLines(lines) + sectionLines + JoinLines({"</body>", "</html>"});
+    manual.FHtml = JoinLines(lines) + sectionLines + JoinLines({"</body>", "</html>"});
+    return manual;
+}
+
+std::string BuildManualHtml(const TDocProject& AProject, TPdfPaper APaper, const TPublishOptions& AOptions) {
+    return BuildManualDocument(AProject, APaper, AOptions).FHtml;
 }
 
 std::string BuildPdfStyleSheet(const TDocProject& AProject) {
@@ -194,33 +200,96 @@ void CopyAssetFiles(const std::string& ASourceFolder, const std::string& ATarget
     }
 }
 
+std::vector<TPdfHeadingPlace> FindManualHeadingPlaces(const std::string& ABodyPdf,
+                                                      const std::vector<TManualSection>& ASections) {
+    try {
+        std::vector<std::string> headings;
+        headings.reserve(ASections.size());
+        for (const TManualSection& section : ASections)
+            headings.push_back(section.FHeading);
+        return FindHeadingPlaces(ABodyPdf, headings);
+    } catch (const std::exception& e) {
+        throw EAppError("Finding the heading pages of " + ABodyPdf + " failed: " + e.what());
+    }
+}
+
+TManualFinishResult FinishManualPdf(const TDocProject& AProject, const TManualDocument& AManual,
+                                    const std::string& ABodyPdf, const std::string& AOutPdf,
+                                    const std::string& AWorkFolder, const std::string& AStyleSheet,
+                                    const TPdfExportOptions& AOptions) {
+    TManualFinishResult result;
+    const std::vector<TPdfHeadingPlace> places = FindManualHeadingPlaces(ABodyPdf, AManual.FSections);
+    for (const TPdfHeadingPlace& place : places)
+        if (!place.FFound)
+            ++result.FUnresolvedHeadings;
+    ThrowIfCancelled(AOptions.FPublish);
+
+    TPdfManualParts parts;
+    parts.FBodyPdf = ABodyPdf;
+    parts.FBookmarks = ManualBookmarks(AManual.FSections, places);
+    parts.FInfo = ManualDocumentInfo(AProject);
+
+    // The front matter: printed once, its numbers are those of the body pages, which do not
+    // depend on how many front pages there are.
+    TPdfFrontMatter front;
+    front.FTitle = AProject.Title();
+    front.FFooterHtml = CopyrightFooterHtml(LoadPublishSettings(AProject));
+    TPdfExtraDocument frontDoc{"title page and contents", CombinePath(AWorkFolder, "front.pdf"),
+                               TPdfPlacement::BeforeBody, {}};
+    for (size_t i = 0; i < AManual.FSections.size(); ++i) {
+        front.FEntries.push_back({AManual.FSections[i].FHeading, AManual.FSections[i].FDepth, places[i].FPage + 1,
+                                  PdfPlaceholderAddress(i)});
+        frontDoc.FLinkTargets.push_back({places[i].FPage, places[i].FTop});
+    }
+    // Without any section the title page stands alone.
+    if (HasFrontPages(front)) {
+        try {
+            const std::string html = CombinePath(AWorkFolder, "front.html");
+            WriteUtf8File(html, BuildPdfFrontMatterHtml(front, AOptions.FPaper,
+                                                        AStyleSheet.empty() ? "" : PdfDocumentAddress(AStyleSheet)));
+            PrintHtmlToPdf(html, frontDoc.FPdfFile, AOptions.FPrinterSearch, AOptions.FPaper);
+            WaitForFile(frontDoc.FPdfFile, PdfWaitTimeoutMs);
+        } catch (const std::exception& e) {
+            throw EAppError(std::string("Printing the title page and contents failed: ") + e.what());
+        }
+        parts.FExtras.push_back(std::move(frontDoc));
+    }
+    ThrowIfCancelled(AOptions.FPublish);
+    result.FFrontPages = AssembleManualPdf(parts, AOutPdf).FFrontPages;
+    return result;
+}
+
 TPdfExportResult ExportPdf(const TDocProject& AProject, const std::string& AOutputFolder,
                            const TPdfExportOptions& AOptions) {
     RequireReadableContextIds(AProject);
-    // Written and printed in a fresh folder that replaces AOutputFolder once the PDF is there.
+    // Written and printed in a fresh folder that replaces AOutputFolder once the manual is
+    // complete; the printed parts live in a temporary folder of their own.
     TStagedOutput staged(AOutputFolder);
     const std::string folder = staged.Folder();
     const std::string htmlFile = CombinePath(folder, "manual.html");
+    const std::string styleFile = CombinePath(folder, "style.css");
     const std::string pdfFile = CombinePath(folder, "manual.pdf");
 
-    WriteUtf8File(htmlFile, BuildManualHtml(AProject, AOptions.FPaper, AOptions.FPublish));
-    WriteUtf8File(CombinePath(folder, "style.css"), BuildPdfStyleSheet(AProject));
+    const TManualDocument manual = BuildManualDocument(AProject, AOptions.FPaper, AOptions.FPublish);
+    WriteUtf8File(htmlFile, manual.FHtml);
+    WriteUtf8File(styleFile, BuildPdfStyleSheet(AProject));
     const std::string assets = CombinePath(AProject.RootPath(), "assets");
     if (DirectoryExists(assets))
         CopyAssetFiles(assets, CombinePath(folder, "assets"));
 
     ThrowIfCancelled(AOptions.FPublish);
-    PrintHtmlToPdf(htmlFile, pdfFile, AOptions.FPrinterSearch, AOptions.FPaper);
-    WaitForFile(pdfFile, PdfWaitTimeoutMs);
+    TPdfTempFolder work("pagewell-pdf");
+    const std::string bodyFile = CombinePath(work.Path(), "body.pdf");
+    PrintHtmlToPdf(htmlFile, bodyFile, AOptions.FPrinterSearch, AOptions.FPaper);
+    WaitForFile(bodyFile, PdfWaitTimeoutMs);
     ThrowIfCancelled(AOptions.FPublish);
-    // The printed manual is whole: it replaces the previous one before the bookmark step, whose
-    // failure leaves the printed file in place.
+    const TManualFinishResult finished =
+        FinishManualPdf(AProject, manual, bodyFile, pdfFile, work.Path(), styleFile, AOptions);
+    ThrowIfCancelled(AOptions.FPublish);
     staged.Commit();
     TPdfExportResult result{staged.FinalPath(pdfFile), {}};
-    if (const std::string note = UnresolvedBookmarksNote(AddManualOutline(AProject, result.FPdfFile).FUnresolved);
-        !note.empty())
+    if (const std::string note = UnresolvedBookmarksNote(finished.FUnresolvedHeadings); !note.empty())
         result.FNotes.push_back(note);
-    AddPageNumbers(result.FPdfFile);
     if (AOptions.FOpenFile)
         AOptions.FOpenFile(result.FPdfFile);
     return result;

@@ -1,16 +1,20 @@
 // The PDF publisher: writes the whole project as one HTML document, manual.html (one section per
 // topic in table-of-contents order), with its style sheet and a copy of the assets into the
-// output folder, then has the PDF printer (uPdfPrinter) turn it into manual.pdf.
+// output folder, has the PDF printer (uPdfPrinter) print it, and finishes the print into
+// manual.pdf: title page and printed contents in front (uPdfFrontMatter, uPdfAssembly), page
+// numbers, bookmarks and metadata.
 //
 // It reads the project as stored on disk. Failures are raised as EAppError: "Microsoft Edge not
-// found" when no printer exists (manual.html, style.css and the assets are written by then),
-// "PDF file was not created in time", start failures and file errors. Everything is written and
-// printed in a fresh sibling of the output folder that replaces it once the PDF exists, so a
-// failed or cancelled run leaves the previous output as it was. The sections are built on every
-// core (TPublishOptions) with the same bytes whatever the number of threads.
+// found" when no printer exists, "PDF file was not created in time", start failures, file errors,
+// and for every later step an error naming that step. Everything is written in a fresh sibling
+// of the output folder that replaces it once manual.pdf is complete (the printed parts live in a
+// temporary folder of their own), so a failed or cancelled run leaves the previous output as it
+// was. The sections are built on every core (TPublishOptions) with the same bytes whatever the
+// number of threads.
 #pragma once
 
 #include "uDocModel.h"
+#include "uPdfHeadingSearch.h"
 #include "uPdfPaper.h"
 #include "uPdfPrinter.h"
 #include "uPublishPipeline.h"
@@ -42,17 +46,58 @@ struct TPdfExportResult {
 };
 
 // Writes manual.html, style.css and the assets copy into a fresh sibling of AOutputFolder,
-// prints, waits PdfWaitTimeoutMs for the PDF, puts the new folder in place of AOutputFolder,
-// adds the bookmarks and metadata (uPdfOutline) and opens <AOutputFolder>/manual.pdf through
-// AOptions.FOpenFile. A failure before the PDF is printed leaves AOutputFolder untouched.
+// prints the body into a temporary folder, waits PdfWaitTimeoutMs for it, then finishes the
+// manual (FinishManualPdf: title page and contents, page numbers, bookmarks and metadata) into
+// the new folder, puts that folder in place of AOutputFolder and opens
+// <AOutputFolder>/manual.pdf through AOptions.FOpenFile. Any failure leaves AOutputFolder as it
+// was; the error names the step that failed.
 TPdfExportResult ExportPdf(const TDocProject& AProject, const std::string& AOutputFolder,
                            const TPdfExportOptions& AOptions = {});
+
+// One section of the manual: its topic, its depth (0 for a root topic, not capped) and its
+// heading text as PdfHeadingText gives it (not HTML-encoded).
+struct TManualSection {
+    std::string FID;
+    int FDepth = 0;
+    std::string FHeading;
+};
+
+// The manual document and its sections in document order, from one walk over the contents: the
+// later steps (printed contents, bookmarks) take the sections from here instead of walking the
+// tree and reading the header files again.
+struct TManualDocument {
+    std::string FHtml;
+    std::vector<TManualSection> FSections;
+};
 
 // The manual document: CR LF lines, the last one ended too; root topics at depth 0, excluded
 // topics left out with their whole subtree, sections never nested. Its @page rule sets APaper
 // and ManualMargins.
+TManualDocument BuildManualDocument(const TDocProject& AProject, TPdfPaper APaper = TPdfPaper::A4,
+                                    const TPublishOptions& AOptions = {});
+// BuildManualDocument's text alone.
 std::string BuildManualHtml(const TDocProject& AProject, TPdfPaper APaper = TPdfPaper::A4,
                             const TPublishOptions& AOptions = {});
+
+// Everything after the body is printed to ABodyPdf (the print of AManual's manual.html, which
+// stays as it is): finds the heading pages in it, prints the front matter (uPdfFrontMatter:
+// title page, printed contents linking to those pages) through the same printer from a document
+// in AWorkFolder, and assembles AOutPdf (uPdfAssembly): body first and primary, front pages
+// before it, contents links, page numbers, bookmarks and document information. AStyleSheet is
+// the manual's style.css, which the front matter shares. Errors name the step.
+struct TManualFinishResult {
+    int FFrontPages = 0;
+    size_t FUnresolvedHeadings = 0;
+};
+TManualFinishResult FinishManualPdf(const TDocProject& AProject, const TManualDocument& AManual,
+                                    const std::string& ABodyPdf, const std::string& AOutPdf,
+                                    const std::string& AWorkFolder, const std::string& AStyleSheet,
+                                    const TPdfExportOptions& AOptions);
+
+// The place of every section's heading in the printed body ABodyPdf, in section order (see
+// FindHeadingPlaces). Raises EAppError("Finding the heading pages of <file> failed: <reason>").
+std::vector<TPdfHeadingPlace> FindManualHeadingPlaces(const std::string& ABodyPdf,
+                                                      const std::vector<TManualSection>& ASections);
 
 // "h" + (ADepth + 1), kept within h1..h6.
 std::string HeadingTagForDepth(int ADepth);

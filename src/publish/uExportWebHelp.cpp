@@ -189,11 +189,12 @@ std::string BuildWebHelpPage(const std::string& ABody, const std::string& AHeade
 }
 
 std::string WebHelpFooter(const TProjectSettings& ASettings) {
-    if (!ASettings.CopyrightEnabled || Trim(ASettings.CopyrightText).empty())
+    const std::string text = CopyrightFooterHtml(ASettings);
+    if (text.empty())
         return {};
     return "<div class=\"sv-page-footer\" style=\"padding:10px 16px;border-top:1px solid #d0d0d0;font-size:12px;"
            "opacity:0.85;\">" +
-           EscapeHtml(ASettings.CopyrightText) + "</div>";
+           text + "</div>";
 }
 
 std::string ResolveWebHelpTopicLink(const TDocProject& AProject, const std::string& AID) {

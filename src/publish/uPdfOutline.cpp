@@ -113,14 +113,18 @@ void LinkKids(const QPDFObjectHandle& AParent, const std::vector<TOutlineNode>& 
 
 }  // namespace
 
-std::vector<TPdfBookmark> ManualBookmarks(const TDocProject& AProject) {
+std::vector<TPdfBookmark> ManualBookmarks(const std::vector<TManualSection>& ASections,
+                                          const std::vector<TPdfHeadingPlace>& APlaces, int APageOffset) {
     std::vector<TPdfBookmark> bookmarks;
-    ForEachTopicInTocOrder(AProject, [&](const TTopic& ATopic, int ADepth) {
-        if (ATopic.ExcludePdf())
-            return false;  // as in manual.html: the whole subtree stays out
-        bookmarks.push_back({CollapseWhiteSpace(PdfHeadingText(AProject, ATopic.ID(), ATopic.Title())), ADepth});
-        return true;
-    });
+    bookmarks.reserve(ASections.size());
+    for (size_t i = 0; i < ASections.size(); ++i) {
+        TPdfBookmark b{CollapseWhiteSpace(ASections[i].FHeading), ASections[i].FDepth};
+        if (i < APlaces.size()) {
+            b.FPage = APlaces[i].FPage + APageOffset;
+            b.FTop = APlaces[i].FTop;
+        }
+        bookmarks.push_back(std::move(b));
+    }
     return bookmarks;
 }
 
@@ -129,16 +133,17 @@ TPdfDocumentInfo ManualDocumentInfo(const TDocProject& AProject) {
     return {AProject.Title(), pagewell, pagewell};
 }
 
-// Bookmarks, document information and page mode written into an open document.
-static void WriteOutlineInto(QPDF& pdf, const std::vector<TPdfBookmark>& ABookmarks, const TPdfDocumentInfo& AInfo);
-
 void RewritePdfFile(const std::string& APdfFile, const std::function<void(QPDF& APdf)>& AEdit) {
     QPDF pdf;
     pdf.setSuppressWarnings(true);
     pdf.processFile(APdfFile.c_str());
     AEdit(pdf);
-    TReplacementFile out(APdfFile);
-    QPDFWriter writer(pdf, out.Path().c_str());
+    WritePdfFileReplacing(pdf, APdfFile);
+}
+
+void WritePdfFileReplacing(QPDF& APdf, const std::string& AFile) {
+    TReplacementFile out(AFile);
+    QPDFWriter writer(APdf, out.Path().c_str());
     writer.setDeterministicID(true);
     writer.write();
     out.Commit();
@@ -146,10 +151,21 @@ void RewritePdfFile(const std::string& APdfFile, const std::function<void(QPDF& 
 
 void WritePdfOutline(const std::string& APdfFile, const std::vector<TPdfBookmark>& ABookmarks,
                      const TPdfDocumentInfo& AInfo) {
-    RewritePdfFile(APdfFile, [&](QPDF& pdf) { WriteOutlineInto(pdf, ABookmarks, AInfo); });
+    RewritePdfFile(APdfFile, [&](QPDF& pdf) { WritePdfOutline(pdf, ABookmarks, AInfo); });
 }
 
-static void WriteOutlineInto(QPDF& pdf, const std::vector<TPdfBookmark>& ABookmarks, const TPdfDocumentInfo& AInfo) {
+QPDFObjectHandle PdfPlaceDestination(QPDFPageObjectHelper& APage, double AFromTop) {
+    const double y = std::min(PageTopEdge(APage), PageTopEdge(APage) - AFromTop + HeadingLead);
+    QPDFObjectHandle dest = QPDFObjectHandle::newArray();
+    dest.appendItem(APage.getObjectHandle());
+    dest.appendItem(QPDFObjectHandle::newName("/XYZ"));
+    dest.appendItem(QPDFObjectHandle::newNull());
+    dest.appendItem(QPDFObjectHandle::newReal(y, 2));
+    dest.appendItem(QPDFObjectHandle::newNull());
+    return dest;
+}
+
+void WritePdfOutline(QPDF& pdf, const std::vector<TPdfBookmark>& ABookmarks, const TPdfDocumentInfo& AInfo) {
     std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
 
     // The tree of bookmarks: a stack of the open ancestors of the next entry.
@@ -160,14 +176,7 @@ static void WriteOutlineInto(QPDF& pdf, const std::vector<TPdfBookmark>& ABookma
         if (b.FPage < 0 || b.FPage >= static_cast<int>(pages.size()))
             throw EAppError("bookmark \"" + b.FTitle + "\" points at page " + IntToStr(b.FPage + 1) + " of " +
                             IntToStr(static_cast<long long>(pages.size())));
-        QPDFPageObjectHelper& page = pages[b.FPage];
-        const double y = std::min(PageTopEdge(page), PageTopEdge(page) - b.FTop + HeadingLead);
-        QPDFObjectHandle dest = QPDFObjectHandle::newArray();
-        dest.appendItem(page.getObjectHandle());
-        dest.appendItem(QPDFObjectHandle::newName("/XYZ"));
-        dest.appendItem(QPDFObjectHandle::newNull());
-        dest.appendItem(QPDFObjectHandle::newReal(y, 2));
-        dest.appendItem(QPDFObjectHandle::newNull());
+        QPDFObjectHandle dest = PdfPlaceDestination(pages[b.FPage], b.FTop);
         QPDFObjectHandle item = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
         item.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(b.FTitle));
         item.replaceKey("/Dest", dest);
@@ -218,29 +227,6 @@ static void WriteOutlineInto(QPDF& pdf, const std::vector<TPdfBookmark>& ABookma
     info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(AInfo.FTitle));
     info.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString(AInfo.FCreator));
     info.replaceKey("/Producer", QPDFObjectHandle::newUnicodeString(AInfo.FProducer));
-}
-
-TPdfOutlineResult AddManualOutline(const TDocProject& AProject, const std::string& APdfFile) {
-    try {
-        std::vector<TPdfBookmark> bookmarks = ManualBookmarks(AProject);
-        std::vector<std::string> headings;
-        headings.reserve(bookmarks.size());
-        for (const TPdfBookmark& b : bookmarks)
-            headings.push_back(b.FTitle);
-        const std::vector<TPdfHeadingPlace> places = FindHeadingPlaces(APdfFile, headings);
-        TPdfOutlineResult result;
-        for (size_t i = 0; i < bookmarks.size(); ++i) {
-            bookmarks[i].FPage = places[i].FPage;
-            bookmarks[i].FTop = places[i].FTop;
-            if (!places[i].FFound)
-                ++result.FUnresolved;
-        }
-        WritePdfOutline(APdfFile, bookmarks, ManualDocumentInfo(AProject));
-        result.FBookmarks = bookmarks.size();
-        return result;
-    } catch (const std::exception& e) {
-        throw EAppError("Adding bookmarks and metadata to " + APdfFile + " failed: " + e.what());
-    }
 }
 
 std::string UnresolvedBookmarksNote(size_t AUnresolved) {

@@ -9,10 +9,15 @@
 
 #include <string>
 
+class QPDF;
+
 // Adds the numbers and the page labels to APdfFile, whose first AFrontPages pages are front
 // matter. The new file replaces the old one only once it is complete. Raises
 // EAppError("Numbering the pages of <file> failed: <reason>").
 void AddPageNumbers(const std::string& APdfFile, int AFrontPages = 0);
+
+// The same on a document open in the PDF library; raises the library's or EAppError's exception.
+void AddPageNumbers(QPDF& APdf, int AFrontPages);
 
 // Width of a page number in points at ASizePt, as the standard sans-serif font sets it (all its
 // digits have one width).

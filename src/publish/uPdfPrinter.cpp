@@ -13,33 +13,23 @@ namespace {
 
 const char* const BrowserNames[] = {"msedge", "microsoft-edge", "chromium", "chromium-browser", "google-chrome"};
 
-// A fresh browser profile in the temporary folder, removed again when the print is over, so
-// parallel or earlier runs never share one (a shared profile is locked by the first browser).
-class TTempProfileFolder {
-public:
-    TTempProfileFolder() {
-        std::error_code ec;
-        std::filesystem::path tmp = std::filesystem::temp_directory_path(ec);
-        if (ec)
-            tmp = "/tmp";
-        std::string tmpl = (tmp / "EdgePdfProfile-XXXXXX").string();
-        if (!::mkdtemp(tmpl.data()))
-            throw EAppError("Cannot create a browser profile folder in " + tmp.string());
-        FPath = tmpl;
-    }
-    ~TTempProfileFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(FPath, ec);
-    }
-    TTempProfileFolder(const TTempProfileFolder&) = delete;
-    TTempProfileFolder& operator=(const TTempProfileFolder&) = delete;
-    const std::string& Path() const { return FPath; }
-
-private:
-    std::string FPath;
-};
-
 }  // namespace
+
+TPdfTempFolder::TPdfTempFolder(const std::string& APrefix) {
+    std::error_code ec;
+    std::filesystem::path tmp = std::filesystem::temp_directory_path(ec);
+    if (ec)
+        tmp = "/tmp";
+    std::string tmpl = (tmp / (APrefix + "-XXXXXX")).string();
+    if (!::mkdtemp(tmpl.data()))
+        throw EAppError("Cannot create a temporary folder in " + tmp.string());
+    FPath = tmpl;
+}
+
+TPdfTempFolder::~TPdfTempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(FPath, ec);
+}
 
 TPdfPrinterSearch DefaultPdfPrinterSearch() {
     const char* path = std::getenv("PATH");
@@ -131,7 +121,9 @@ void PrintHtmlToPdf(const std::string& AHtmlPath, const std::string& APdfPath, c
         RunProcessAndWait(PdfPrinterArguments(printer, AHtmlPath, APdfPath, {}, APaper));
         return;
     }
-    TTempProfileFolder profile;
+    // A fresh profile per print, so parallel or earlier runs never share one (a shared profile
+    // is locked by the first browser).
+    TPdfTempFolder profile("EdgePdfProfile");
     RunProcessAndWait(PdfPrinterArguments(printer, AHtmlPath, APdfPath, profile.Path(), APaper));
 }
 

@@ -12,6 +12,20 @@
 #include <string>
 #include <vector>
 
+// A fresh folder <temporary folder>/<APrefix>-XXXXXX, removed with everything in it when the
+// object goes. Raises EAppError when it cannot be created.
+class TPdfTempFolder {
+public:
+    explicit TPdfTempFolder(const std::string& APrefix);
+    ~TPdfTempFolder();
+    TPdfTempFolder(const TPdfTempFolder&) = delete;
+    TPdfTempFolder& operator=(const TPdfTempFolder&) = delete;
+    const std::string& Path() const { return FPath; }
+
+private:
+    std::string FPath;
+};
+
 // Where the printers are looked for. Tests and callers with another layout fill it themselves.
 struct TPdfPrinterSearch {
     std::string FPathList;   // PATH value searched for a browser

@@ -160,3 +160,9 @@ std::string ProjectBaseStyleSheet(const TDocProject& AProject) {
         CombinePath(CombinePath(AProject.RootPath(), "styles"), AProject.StyleProfile() + ".css");
     return FileExists(profileSheet) ? ReadUtf8File(profileSheet) : std::string(FallbackBaseCss);
 }
+
+std::string CopyrightFooterHtml(const TProjectSettings& ASettings) {
+    if (!ASettings.CopyrightEnabled || Trim(ASettings.CopyrightText).empty())
+        return {};
+    return EscapeHtml(ASettings.CopyrightText);
+}

@@ -74,6 +74,12 @@ void CopyDirectoryTree(const std::string& ASource, const std::string& ATarget);
 // it did.
 bool CopyProjectAssets(const TDocProject& AProject, const std::string& AOutputRoot);
 
+// ---- footer ----------------------------------------------------------------------------------
+
+// The footer text the publications show (WebHelp pages, the PDF title page): EscapeHtml of
+// CopyrightText when CopyrightEnabled and the trimmed text is not empty, else "".
+std::string CopyrightFooterHtml(const TProjectSettings& ASettings);
+
 // ---- style sheets ----------------------------------------------------------------------------
 
 // The text of <RootPath>/styles/<StyleProfile>.css when that file exists, else FallbackBaseCss:

@@ -118,22 +118,30 @@ TEST(CliPdf, failuresAndUsage) {
 TEST(CliPdf, paperFollowsTheLocaleUnlessTheCommandLineNamesIt) {
     if (!IsExecutableFile(PAGEWELL_APP_DIR "/pagewell-pdf"))
         GTEST_SKIP() << "pagewell-pdf is not built (no Qt WebEngine)";
-    if (!LocaleInstalled("en_US.UTF-8"))
-        GTEST_SKIP() << "en_US.UTF-8 is not installed (scripts/install-deps generates it)";
+    if (!LocaleInstalled("en_US.UTF-8") || !LocaleInstalled("de_DE.UTF-8"))
+        GTEST_SKIP() << "en_US.UTF-8 or de_DE.UTF-8 is not installed (scripts/install-deps generates them)";
     TTempDir dir;
     TDocProject project;
     WriteFixtureProject(dir / "Manual", project);
     const std::string pdf = dir / "Manual/build/pdf/manual.pdf";
-    TScopedEnv lcAll("LC_ALL", "en_US.UTF-8");
-
-    TPdfRun run = RunProgram(kCli, {"publish", "pdf", dir / "Manual"}, dir);
-    ASSERT_EQ(run.ExitCode, 0) << run.Err;
-    auto [width, height] = PageSize(pdf, dir);
-    EXPECT_NEAR(width, 612, 1);
-    EXPECT_NEAR(height, 792, 1);
-    run = RunProgram(kCli, {"publish", "pdf", "--paper", "a4", dir / "Manual"}, dir);
-    ASSERT_EQ(run.ExitCode, 0) << run.Err;
-    std::tie(width, height) = PageSize(pdf, dir);
-    EXPECT_NEAR(width, 595.28, 1);
-    EXPECT_NEAR(height, 841.89, 1);
+    const struct {
+        const char* FLocale;
+        std::vector<std::string> FOptions;
+        double FWidth, FHeight;
+    } runs[] = {
+        {"de_DE.UTF-8", {}, 595.28, 841.89},
+        {"en_US.UTF-8", {}, 612, 792},
+        {"en_US.UTF-8", {"--paper", "a4"}, 595.28, 841.89},
+    };
+    for (const auto& r : runs) {
+        TScopedEnv lcAll("LC_ALL", r.FLocale);
+        std::vector<std::string> args = {"publish", "pdf"};
+        args.insert(args.end(), r.FOptions.begin(), r.FOptions.end());
+        args.push_back(dir / "Manual");
+        const TPdfRun run = RunProgram(kCli, args, dir);
+        ASSERT_EQ(run.ExitCode, 0) << run.Err;
+        const auto [width, height] = PageSize(pdf, dir);  // the title page and the body alike
+        EXPECT_NEAR(width, r.FWidth, 1) << r.FLocale << " " << r.FOptions.size();
+        EXPECT_NEAR(height, r.FHeight, 1) << r.FLocale << " " << r.FOptions.size();
+    }
 }

@@ -7,6 +7,7 @@
 #include "uProcess.h"
 #include "uSettingsCss.h"
 
+#include "PdfFixture.h"
 #include "WebHelpFixture.h"
 #include "common/TestHelpers.h"
 
@@ -21,6 +22,8 @@
 #include <sys/stat.h>
 
 using webhelp_fixture::AddFixedTopic;
+using pdf_fixture::RunAndCapture;
+using pdf_fixture::Tool;
 
 namespace {
 
@@ -106,20 +109,6 @@ std::string ExpectedManual() {
 
 std::string ProjectRoot(const TTempDir& ATmp) { return ATmp / "My Manuals/Project One"; }
 
-// Runs a program and returns what it wrote to stdout (through a file, no shell quoting).
-std::string RunAndCapture(const std::vector<std::string>& AArgs, const std::string& AOutFile) {
-    std::vector<std::string> args = {"/bin/sh", "-c", "\"$0\" \"$@\" > \"$OUT\""};
-    args.insert(args.end(), AArgs.begin(), AArgs.end());
-    TScopedEnv out("OUT", AOutFile);
-    EXPECT_EQ(RunProcessAndWait(args), 0) << AArgs[0];
-    return GetFile(AOutFile);
-}
-
-std::string Tool(const char* AName) {
-    const char* path = std::getenv("PATH");
-    return FindExecutableOnPath(AName, path ? path : "/usr/bin:/bin");
-}
-
 // Our own printer only: no browser from PATH, pagewell-pdf from the build's bin folder.
 TPdfExportOptions RealPrinter(std::vector<std::string>* AOpened = nullptr) {
     TPdfExportOptions o;
@@ -143,41 +132,6 @@ TPdfExportOptions BrowserStandIn(const TTempDir& ATmp) {
     TPdfExportOptions options;
     options.FPrinterSearch = {bin, ATmp / "no app folder"};
     return options;
-}
-
-struct TPrintedPage {
-    double FWidth = 0, FHeight = 0;
-    double FMinEdgeDistance = 1e9;  // of any word's box to the nearest page edge, in points
-    size_t FWords = 0;
-    TPdfWord FLowest;               // the word lowest on the page (boxes from the top)
-};
-
-double Attribute(const std::string& ATag, const std::string& AName) {
-    const size_t at = ATag.find(" " + AName + "=\"");
-    return at == std::string::npos ? -1 : std::stod(ATag.substr(at + AName.size() + 3));
-}
-
-// Every page's size and how near its words come to an edge, from pdftotext -bbox.
-std::vector<TPrintedPage> ReadPrintedPages(const std::string& APdf, const TTempDir& ATmp) {
-    const std::string xml = RunAndCapture({Tool("pdftotext"), "-bbox", APdf, "-"}, ATmp / "bbox.html");
-    std::vector<TPrintedPage> pages;
-    for (size_t at = xml.find('<'); at != std::string::npos; at = xml.find('<', at + 1)) {
-        const std::string tag = xml.substr(at, xml.find('>', at) - at);
-        if (StartsWith(tag, "<page ")) {
-            pages.push_back({Attribute(tag, "width"), Attribute(tag, "height")});
-        } else if (StartsWith(tag, "<word ") && !pages.empty()) {
-            TPrintedPage& p = pages.back();
-            ++p.FWords;
-            if (Attribute(tag, "yMax") > p.FLowest.FBottom) {
-                const size_t textAt = xml.find('>', at) + 1;
-                p.FLowest = {xml.substr(textAt, xml.find('<', textAt) - textAt), Attribute(tag, "xMin"),
-                             Attribute(tag, "yMin"), Attribute(tag, "xMax"), Attribute(tag, "yMax")};
-            }
-            p.FMinEdgeDistance = std::min({p.FMinEdgeDistance, Attribute(tag, "xMin"), Attribute(tag, "yMin"),
-                                           p.FWidth - Attribute(tag, "xMax"), p.FHeight - Attribute(tag, "yMax")});
-        }
-    }
-    return pages;
 }
 
 struct TOutlineEntry {
@@ -309,7 +263,31 @@ TEST(ExportPdf, noPrinterLeavesThePreviousOutputWhole) {
     EXPECT_TRUE(opened.empty());
 }
 
-// A printer standing in for the real one: writes a small file where it is told to.
+// A blank page of US Letter, without a cross-reference table: the PDF libraries rebuild it, as
+// they do for any damaged file.
+const std::string kBlankPdf =
+    "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n2 0 obj << /Type /Pages /Kids [3 0 R] /Count 1 >> "
+    "endobj\n3 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >> endobj\ntrailer << /Root 1 0 R /Size 4 "
+    ">>\n%%EOF\n";
+
+// A printer standing in for the real one in <ATmp>/app: notes each document it is given in
+// <ATmp>/printed.log and writes ABody for manual.html, AFront for any other document.
+TPdfExportOptions FakePrinter(const TTempDir& ATmp, const std::string& ABody, const std::string& AFront) {
+    PutFile(ATmp / "body.src", ABody);
+    PutFile(ATmp / "front.src", AFront);
+    const std::string app = ATmp / "app";
+    PutFile(CombinePath(app, "pagewell-pdf"),
+            "#!/bin/sh\nfor a in \"$@\"; do case \"$a\" in --print-to-pdf=*) out=\"${a#--print-to-pdf=}\";; esac; "
+            "doc=\"$a\"; done\necho \"$doc\" >> '" + ATmp / "printed.log" + "'\n"
+            "case \"$doc\" in *manual.html) cat '" + ATmp / "body.src" + "' > \"$out\";; *) cat '" +
+            ATmp / "front.src" + "' > \"$out\";; esac\n");
+    ::chmod(CombinePath(app, "pagewell-pdf").c_str(), 0755);
+    TPdfExportOptions options;
+    options.FPrinterSearch = {"", app};
+    options.FPaper = TPdfPaper::A4;
+    return options;
+}
+
 TEST(ExportPdf, successfulRunReplacesTheWholeFolderWithDocumentStyleSheetAssetsAndPdf) {
     TTempDir tmp;
     TDocProject project;
@@ -317,20 +295,18 @@ TEST(ExportPdf, successfulRunReplacesTheWholeFolderWithDocumentStyleSheetAssetsA
     const std::string out = PdfOutputFolder(project);
     PutFile(CombinePath(out, "assets/files/deep/note.txt"), "old");
     PutFile(CombinePath(out, "assets/kept.txt"), "from an earlier run");
-    const std::string app = tmp / "app";
-    PutFile(CombinePath(app, "pagewell-pdf"), "#!/bin/sh\nfor a; do case $a in --print-to-pdf=*) printf '%%PDF-fake' > "
-                                              "\"${a#--print-to-pdf=}\";; esac; done\n");
-    ::chmod(CombinePath(app, "pagewell-pdf").c_str(), 0755);
-    TPdfExportOptions options;
-    options.FPrinterSearch = {"", app};
+    TPdfExportOptions options = FakePrinter(tmp, kBlankPdf, kBlankPdf);
     std::vector<std::string> opened;
     options.FOpenFile = [&](const std::string& AFile) { opened.push_back(AFile); };
     options.FPublish.Threads = 3;
 
-    // The fake PDF fails the bookmark step, which comes after the new folder is in place.
-    EXPECT_THROW(ExportPdf(project, out, options), EAppError);
-    EXPECT_TRUE(opened.empty());
-    EXPECT_EQ(GetFile(CombinePath(out, "manual.pdf")), "%PDF-fake");
+    const TPdfExportResult result = ExportPdf(project, out, options);
+
+    const std::string pdf = CombinePath(out, "manual.pdf");
+    EXPECT_EQ(opened, std::vector<std::string>{pdf});
+    // A blank print holds none of the headings: each bookmark and entry falls back to page 1.
+    EXPECT_EQ(result.FNotes, std::vector<std::string>{UnresolvedBookmarksNote(11)});
+    EXPECT_EQ(pdf_fixture::QpdfJson(pdf, "pages", tmp / "pages.json").size(), 2u) << "front page and body page";
     EXPECT_EQ(GetFile(CombinePath(out, "manual.html")), ExpectedManual());
     EXPECT_EQ(GetFile(CombinePath(out, "style.css")), BuildPdfStyleSheet(project));
     EXPECT_EQ(GetFile(CombinePath(out, "assets/images/pic.jpg")),
@@ -339,6 +315,42 @@ TEST(ExportPdf, successfulRunReplacesTheWholeFolderWithDocumentStyleSheetAssetsA
     EXPECT_FALSE(FileExists(CombinePath(out, "assets/kept.txt")));
     EXPECT_FALSE(DirectoryExists(CombinePath(out, "assets/empty")));
     EXPECT_EQ(webhelp_fixture::Snapshot(ExtractFileDir(out)).size(), webhelp_fixture::Snapshot(out).size());  // nothing left beside it
+    // The body is printed from manual.html; the front matter from a document in a temporary
+    // folder outside the project, gone afterwards.
+    const std::vector<std::string> printed = SplitString(Trim(GetFile(tmp / "printed.log")), '\n');
+    ASSERT_EQ(printed.size(), 2u);
+    EXPECT_TRUE(EndsWith(printed[0], "/manual.html")) << printed[0];
+    EXPECT_FALSE(StartsWith(printed[1], "file://" + ProjectRoot(tmp))) << printed[1];
+    EXPECT_FALSE(FileExists(printed[1].substr(std::string("file://").size())));
+}
+
+// A failure after the body print names its step, and the previous output stays as it was.
+TEST(ExportPdf, stepFailureNamesTheStepAndLeavesThePreviousOutput) {
+    TTempDir tmp;
+    TDocProject project;
+    WriteManualProject(ProjectRoot(tmp), project);
+    const std::string out = PdfOutputFolder(project);
+    PutFile(CombinePath(out, "manual.pdf"), "%PDF from the last run");
+    const struct {
+        std::string FBody, FFront, FError;
+    } cases[] = {
+        {"%PDF-1.4 cut short", kBlankPdf, "Finding the heading pages of "},
+        {kBlankPdf, "%PDF-1.4 cut short", "Merging the title page and contents into the manual failed: "},
+    };
+    for (const auto& c : cases) {
+        TPdfExportOptions options = FakePrinter(tmp, c.FBody, c.FFront);
+        bool opened = false;
+        options.FOpenFile = [&](const std::string&) { opened = true; };
+        try {
+            ExportPdf(project, out, options);
+            ADD_FAILURE() << "no error for " << c.FError;
+        } catch (const EAppError& e) {
+            EXPECT_TRUE(StartsWith(e.what(), c.FError)) << e.what();
+            EXPECT_NE(std::string(e.what()).find(" failed: "), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(GetFile(CombinePath(out, "manual.pdf")), "%PDF from the last run");
+        EXPECT_FALSE(opened);
+    }
 }
 
 TEST(ExportPdf, printerThatWritesNothingTimesOutEvenWithAnOldPdfPresent) {
@@ -502,37 +514,6 @@ TEST(ExportPdf, browserPrintGetsBookmarksOnTheHeadingPagesAndDocumentInformation
     EXPECT_EQ(objects[catalog]["value"]["/PageMode"], "/UseOutlines");
 }
 
-TEST(ExportPdf, bookmarkStepFailureNamesTheStepAndLeavesThePrintedFileAlone) {
-    TTempDir tmp;
-    TDocProject project;
-    WriteBookmarkProject(ProjectRoot(tmp), project);
-    const std::string app = tmp / "app";
-    PutFile(CombinePath(app, "pagewell-pdf"),
-            "#!/bin/sh\nfor a in \"$@\"; do case \"$a\" in --print-to-pdf=*) out=\"${a#--print-to-pdf=}\";; esac; done\n"
-            "printf '%%PDF-1.4 cut short' > \"$out\"\n");
-    ::chmod(CombinePath(app, "pagewell-pdf").c_str(), 0755);
-    TPdfExportOptions options;
-    options.FPrinterSearch = {"", app};
-    bool opened = false;
-    options.FOpenFile = [&](const std::string&) { opened = true; };
-    const std::string out = PdfOutputFolder(project);
-    const std::string pdf = CombinePath(out, "manual.pdf");
-
-    try {
-        ExportPdf(project, out, options);
-        FAIL() << "no error";
-    } catch (const EAppError& e) {
-        EXPECT_TRUE(StartsWith(e.what(), "Adding bookmarks and metadata to " + pdf + " failed: ")) << e.what();
-    }
-    EXPECT_EQ(GetFile(pdf), "%PDF-1.4 cut short");
-    EXPECT_FALSE(opened);
-    std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(out))
-        left.push_back(entry.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"manual.html", "manual.pdf", "style.css"}));
-}
-
 // Sections share one document: only the anchors that a fragment link points at are renamed, in
 // their own section, and such a link names the renamed anchor. Without fragment links the
 // manual keeps its bytes, ids included.
@@ -559,43 +540,4 @@ TEST(ExportPdf, fragmentLinksPointAtRenamedAnchorsOnly) {
     EXPECT_NE(after.find(Section(kB, "h2", "Beta", renamedB)), std::string::npos) << after;
     EXPECT_NE(after.find(plainOut + fragmentOut), std::string::npos) << after;
     EXPECT_EQ(ReplaceText(ReplaceText(after, renamedB, bodyB), fragmentOut, ""), before);
-}
-
-TEST(ExportPdf, bothPrintersPrintOnTheChosenPaperWithMarginsAndNumbersOnEveryPage) {
-    if (!HaveBundledPrinter())
-        GTEST_SKIP() << "pagewell-pdf is not built (no Qt WebEngine)";
-    TTempDir tmp;
-    TDocProject project;
-    WriteBookmarkProject(ProjectRoot(tmp), project);
-    const double tenMm = 10 / 25.4 * 72;
-    const struct {
-        const char* FPrinter;
-        TPdfPaper FPaper;
-    } runs[] = {{"pagewell-pdf", TPdfPaper::Letter}, {"browser", TPdfPaper::Letter}, {"browser", TPdfPaper::A4}};
-    for (const auto& run : runs) {
-        TPdfExportOptions options = std::string(run.FPrinter) == "browser" ? BrowserStandIn(tmp) : RealPrinter();
-        options.FPaper = run.FPaper;
-        const std::string pdf = ExportPdf(project, PdfOutputFolder(project), options).FPdfFile;
-        const std::vector<TPrintedPage> pages = ReadPrintedPages(pdf, tmp);
-        ASSERT_GT(pages.size(), 2u) << run.FPrinter;
-        for (size_t i = 0; i < pages.size(); ++i) {
-            EXPECT_NEAR(pages[i].FWidth, PdfPaperWidthPt(run.FPaper), 1) << run.FPrinter << " page " << i + 1;
-            EXPECT_NEAR(pages[i].FHeight, PdfPaperHeightPt(run.FPaper), 1) << run.FPrinter << " page " << i + 1;
-            EXPECT_GT(pages[i].FWords, 0u) << run.FPrinter << " page " << i + 1;
-            EXPECT_GT(pages[i].FMinEdgeDistance, tenMm) << run.FPrinter << " page " << i + 1;
-            // The number: lowest on the page, centred, its baseline 12 mm above the bottom edge
-            // (the box reaches below the baseline by the font's descent).
-            const TPdfWord& number = pages[i].FLowest;
-            EXPECT_EQ(number.FText, IntToStr(static_cast<long long>(i + 1))) << run.FPrinter;
-            EXPECT_NEAR((number.FLeft + number.FRight) / 2, pages[i].FWidth / 2, 1) << run.FPrinter << " page " << i + 1;
-            EXPECT_NEAR(pages[i].FHeight - number.FBottom, 12 / 25.4 * 72 - 0.207 * 9, 1.5) << run.FPrinter;
-            EXPECT_NEAR(number.FBottom - number.FTop, 9, 1.5) << run.FPrinter;
-        }
-        // The reader's page box shows the same numbers.
-        const nlohmann::json labels = nlohmann::json::parse(
-            RunAndCapture({Tool("qpdf"), "--json", "--json-key=pagelabels", pdf}, tmp / "labels.json"))["pagelabels"];
-        ASSERT_EQ(labels.size(), 1u) << labels.dump();
-        EXPECT_EQ(labels[0]["index"], 0);
-        EXPECT_EQ(labels[0]["label"]["/S"], "/D") << labels.dump();
-    }
 }
