@@ -232,6 +232,7 @@ TSearchIndexBuilder::TSearchIndexBuilder(const std::vector<std::string>& ATocOrd
         FNumbers.emplace(id, static_cast<unsigned>(FNumbers.size()));
     FTocCount = static_cast<unsigned>(FNumbers.size());
     FTextAt.resize(FTocCount);
+    FKeywords.resize(FTocCount);
     FAdded.resize(FTocCount, false);
 }
 
@@ -281,6 +282,7 @@ TSearchTopicWords AnalyseSearchTopic(const std::string& ATitle, const std::strin
         folded.second += hit.second;
     }
     TSearchTopicWords out;
+    out.Keywords = AKeywords;
     out.Words.reserve(hits.size());
     for (auto& entry : hits)
         out.Words.emplace_back(entry.first, entry.second);
@@ -299,12 +301,14 @@ void TSearchIndexBuilder::Add(const std::string& AID, const std::string& ATitle,
     if (isNew) {
         FOutside.push_back({AID, ATitle, AFile});
         FTextAt.emplace_back();
+        FKeywords.emplace_back();
         FAdded.push_back(false);
     }
     if (FAdded[no])
         return;
     FAdded[no] = true;
     FTextAt[no] = FTexts->Append(AText);
+    FKeywords[no] = std::move(AWords.Keywords);
     for (auto& [word, hit] : AWords.Words)
         FPostings[word].push_back({no, hit.first, hit.second});
 }
@@ -387,11 +391,24 @@ void TSearchIndexBuilder::Generate(const TFileSink& AOut) const {
     const size_t textPieces = (topicCount + group - 1) / group;
     const auto textPiece = [&](size_t APiece) {
         const size_t first = APiece * group;
+        const size_t end = std::min(topicCount, first + group);
         std::string body = "{\"t\":[";
-        for (size_t no = first; no < std::min(topicCount, first + group); ++no) {
+        bool keywords = false;
+        for (size_t no = first; no < end; ++no) {
             if (no > first)
                 body += ',';
             AppendString(body, Text(static_cast<unsigned>(no)));
+            keywords = keywords || !FKeywords[no].empty();
+        }
+        // The keywords too, unless all are empty: the viewer checks the last terms of a query
+        // against the few topics still left from their own words.
+        if (keywords) {
+            body += "],\"k\":[";
+            for (size_t no = first; no < end; ++no) {
+                if (no > first)
+                    body += ',';
+                AppendString(body, FKeywords[no]);
+            }
         }
         return body + "]}";
     };

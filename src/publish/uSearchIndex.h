@@ -13,7 +13,9 @@
 // prefix shard holds, for prefixes of one and two UTF-16 code units, each topic's combined hit
 // over every word beginning with it: fields ORed, the fields of the word equal to the prefix,
 // and the body count summed and capped at 20, packed as fields | exact << 3 | count << 6. A text
-// piece holds the plain text of a few consecutive topics, for the excerpts.
+// piece holds the plain text ("t") and, unless all are empty, the keywords ("k") of a few
+// consecutive topics: for the excerpts, and for checking the last terms of a query against the
+// few topics still left.
 // The publish id is a hash of all of that content, so the same project gives the same bytes.
 // start.js sets window.__SV_START: the topics outside the contents ("searchOnly", id, title,
 // file), the script list "load" (AddStartScript), the scripts the viewer loads before it shows
@@ -43,6 +45,7 @@ struct TSearchIndexOptions {
 // Made apart from the builder, so page workers can make them in parallel.
 struct TSearchTopicWords {
     std::vector<std::pair<std::u16string, std::pair<unsigned, unsigned>>> Words;
+    std::string Keywords;  // as given, for the text pieces
 };
 TSearchTopicWords AnalyseSearchTopic(const std::string& ATitle, const std::string& AKeywords, const std::string& AText);
 
@@ -105,6 +108,7 @@ private:
     std::vector<std::string> FLoad;         // the scripts start.js lists in "load"
     std::unique_ptr<TTextSpill> FTexts;
     std::vector<TTextAt> FTextAt;           // by topic number
+    std::vector<std::string> FKeywords;     // by topic number
     std::vector<bool> FAdded;               // by topic number
     // Sorted by topic in place when the files are made.
     mutable std::unordered_map<std::u16string, std::vector<TPosting>> FPostings;

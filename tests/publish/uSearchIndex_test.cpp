@@ -159,3 +159,19 @@ TEST(SearchIndex, sameContentSameBytesOtherContentOtherId) {
     for (const auto& [name, content] : first)
         EXPECT_TRUE(std::all_of(name.begin(), name.end(), [](char c) { return c > 0x20 && c < 0x7F; })) << name;
 }
+
+TEST(SearchIndex, textPiecesCarryTheKeywords) {
+    TSearchIndexBuilder b({"A", "B", "C"}, {64, 2});
+    b.Add("A", "Alpha", "topics/A.html", "\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0 \"q\" a\\b\n", "setup api");
+    b.Add("B", "Beta", "topics/B.html", "plain", "");
+    b.Add("C", "Gamma", "topics/C.html", "none", "");
+    const auto files = FilesOf(b);
+    const TDecoded d = Decode(files);
+    const size_t prefixShards = ParsePiece(files.at("search/index.js")).Data["prefixes"].size();
+    const size_t firstText = d.WordShards + prefixShards;
+    const TPiece texts = ParsePiece(files.at("search/" + std::to_string(firstText) + ".js"));
+    EXPECT_EQ(texts.Data["t"][0].get<std::string>(), "\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0 \"q\" a\\b\n");
+    EXPECT_EQ(texts.Data["k"], TJson::parse(R"(["setup api",""])"));
+    // A piece whose topics have no keywords leaves them out.
+    EXPECT_FALSE(ParsePiece(files.at("search/" + std::to_string(firstText + 1) + ".js")).Data.contains("k"));
+}

@@ -39,10 +39,11 @@
   // ---- topics ----------------------------------------------------------------------------
 
   // Every topic the viewer can show, by id: the table of contents first (in its order), then
-  // the search entries that the contents leave out (children of excluded topics).
-  var topics = {};
+  // the search entries that the contents leave out (children of excluded topics). A topic's
+  // number is its place in tocOrder; the search index numbers topics the same way.
+  var topics = Object.create(null);
   var tocOrder = [];
-  var itemById = {};
+  var itemById = Object.create(null);
 
   function addTopic(id, title, file) {
     if (typeof id !== "string" || !id || topics[id]) return topics[id];
@@ -57,24 +58,65 @@
     return /^[^:?#]+$/.test(file) && file.split("/").indexOf("..") < 0 ? file : "";
   }
 
+  // Long work runs in slices of SLICE_MS, each its own task, so that the page keeps answering.
+  var SLICE_MS = 8;
+  var sliceChannel = new MessageChannel(), sliceQueue = [];
+  sliceChannel.port1.onmessage = function () { var f = sliceQueue.shift(); if (f) f(); };
+  function nextTask(fn) { sliceQueue.push(fn); sliceChannel.port2.postMessage(0); }
+
+  // Calls step() until it returns false, yielding between slices, and sliceEnd() (if given)
+  // after every slice; resolves when done. The first slice runs at once.
+  function sliced(step, sliceEnd) {
+    return new Promise(function (resolve) {
+      (function run() {
+        var until = performance.now() + SLICE_MS, more = true;
+        do {
+          for (var k = 0; k < 64 && more; k++) more = step();
+        } while (more && performance.now() < until);
+        if (sliceEnd) sliceEnd();
+        if (more) nextTask(run);
+        else resolve();
+      })();
+    });
+  }
+
   // ---- table of contents -----------------------------------------------------------------
 
   // The contents as plain objects, walked once depth-first (which numbers the topics); the
-  // list items of a branch are made when it first opens.
-  var nodeById = {};
+  // list items of a branch are made when it first opens. A node is {id, title, parent, depth,
+  // kids}; nodes with a missing or repeated id are left out with their branches.
+  var nodeById = Object.create(null);
 
-  function readToc(nodes, parent, depth) {
-    var out = [];
-    for (var i = 0; i < nodes.length; i++) {
-      var n = nodes[i];
-      if (!n || typeof n.id !== "string" || !n.id || nodeById[n.id]) continue;
-      addTopic(n.id, n.title, n.file);
-      var node = { id: n.id, title: String(n.title || ""), parent: parent, depth: depth, kids: null };
-      nodeById[n.id] = node;
-      out.push(node);
-      node.kids = readToc(Array.isArray(n.children) ? n.children : [], node, depth + 1);
+  // Walks the contents in slices. A first-level item is drawn as soon as its branch has been
+  // walked (whether it has children is known then), so the contents show at once whatever the
+  // size of the manual; resolves when every topic of the contents is numbered.
+  function readToc(roots) {
+    var stack = [{ nodes: roots, i: 0, parent: null, out: [] }];
+    var frag = document.createDocumentFragment();
+    function draw(node) { frag.appendChild(makeItem(node)); }
+    function flush() {
+      if (!frag.firstChild) return;
+      var first = !el.toc.firstElementChild;
+      el.toc.appendChild(frag);
+      if (first) el.toc.firstElementChild.tabIndex = 0;
     }
-    return out;
+    return sliced(function () {
+      var top = stack[stack.length - 1];
+      if (top.i >= top.nodes.length) {
+        stack.pop();
+        if (top.parent && !top.parent.parent) draw(top.parent);
+        return stack.length > 0;
+      }
+      var n = top.nodes[top.i++];
+      if (!n || typeof n.id !== "string" || !n.id || nodeById[n.id]) return true;
+      addTopic(n.id, n.title, n.file);
+      var node = { id: n.id, title: String(n.title || ""), parent: top.parent, depth: top.parent ? top.parent.depth + 1 : 0, kids: [] };
+      nodeById[n.id] = node;
+      top.out.push(node);
+      if (Array.isArray(n.children) && n.children.length) stack.push({ nodes: n.children, i: 0, parent: node, out: node.kids });
+      else if (!node.parent) draw(node);
+      return true;
+    }, flush);
   }
 
   function makeItem(node) {
@@ -126,12 +168,6 @@
     if (!node) return null;
     if (!itemById[id]) ensureBranch(ensureItem(node.parent.id));
     return itemById[id];
-  }
-
-  function buildToc() {
-    appendItems(el.toc, readToc(tocData, null, 0));
-    var first = el.toc.querySelector("li");
-    if (first) first.tabIndex = 0;
   }
 
   function isExpandable(li) { return li.hasAttribute("aria-expanded"); }
@@ -294,7 +330,10 @@
     return tocOrder.length ? tocOrder[0].id : "";
   }
 
+  var started = false;         // the first address is routed once every topic is numbered
+
   function route() {
+    if (!started) return;
     var id = idFromHash();
     if (!topics[id]) {
       id = firstTopicId();
@@ -346,6 +385,19 @@
     return String(text || "").match(WORD_RE) || [];
   }
 
+  // Folds every word, through a cache: prose repeats its words.
+  var foldCache = new Map();
+  function foldAll(list) {
+    if (foldCache.size > 50000) foldCache.clear();
+    var out = new Array(list.length);
+    for (var i = 0; i < list.length; i++) {
+      var f = foldCache.get(list[i]);
+      if (f === undefined) { f = fold(list[i]); foldCache.set(list[i], f); }
+      out[i] = f;
+    }
+    return out;
+  }
+
   // Hits of one term: Map of topic number -> {fields, exactFields, count}, where count sums the
   // body counts of every word beginning with the term.
   var TITLE = 1, KEYWORD = 2, BODY = 4;
@@ -365,6 +417,32 @@
     h.exactFields |= exactFields;
     h.count += count;
   }
+
+  // Hits of one term over the topics of the prebuilt index, in typed arrays by topic number
+  // (a term of a large manual hits thousands of topics); forEach as a Map of hits has it.
+  function DenseHits(n) {
+    this.fields = new Uint8Array(n);
+    this.exact = new Uint8Array(n);
+    this.count = new Uint32Array(n);
+    this.list = [];
+  }
+  DenseHits.prototype.add = function (no, fields, exactFields, count) {
+    if (!fields || !(no < this.fields.length)) return;
+    if (!this.fields[no]) this.list.push(no);
+    this.fields[no] |= fields;
+    this.exact[no] |= exactFields;
+    this.count[no] += count;
+  };
+  DenseHits.prototype.forEach = function (fn) {
+    var h = { fields: 0, exactFields: 0, count: 0 };
+    for (var i = 0; i < this.list.length; i++) {
+      var no = this.list[i];
+      h.fields = this.fields[no];
+      h.exactFields = this.exact[no];
+      h.count = this.count[no];
+      fn(h, no);
+    }
+  };
 
   // ---- the prebuilt index: search/index.js and its numbered pieces -------------------------
 
@@ -407,7 +485,7 @@
       return firsts.length ? [first, last] : [0, -1];
     }
     function lookup(term) {
-      var hits = new Map();
+      var hits = new DenseHits(m.topics);
       if (term.length <= 2) {
         // Combined hits stored for the short prefixes.
         var at = lowerBound(m.prefixes, term);
@@ -420,7 +498,7 @@
             for (var k = 0; k < p.length; k += 2) {
               no += p[k];
               var v = p[k + 1];
-              addHit(hits, no, v & 7, (v >> 3) & 7, v >> 6);
+              hits.add(no, v & 7, (v >> 3) & 7, v >> 6);
             }
           }
           return hits;
@@ -435,18 +513,32 @@
             for (var k = 0; k < p.length; k += 2) {
               no += p[k];
               var v = p[k + 1], f = v & 7;
-              addHit(hits, no, f, exact ? f : 0, Math.floor(v / 8));
+              hits.add(no, f, exact ? f : 0, Math.floor(v / 8));
             }
           }
         });
         return hits;
       });
     }
+    function piece(no) { return shard(textBase + Math.floor(no / m.group)); }
     function text(no) {
-      return shard(textBase + Math.floor(no / m.group)).then(function (d) { return String(d.t[no % m.group] || ""); });
+      return piece(no).then(function (d) { return String(d.t[no % m.group] || ""); });
     }
     function title(no) { return tocOrder[no] ? tocOrder[no].title : ""; }
-    return { lookup: lookup, text: text, title: title };
+    // The folded words of a topic's title, keywords and text, from its text piece; the last
+    // topics asked for are kept.
+    var wordsOf = new Map();
+    function topicWords(no) {
+      if (wordsOf.has(no)) return Promise.resolve(wordsOf.get(no));
+      return piece(no).then(function (d) {
+        var i = no % m.group;
+        var w = { title: foldAll(words(title(no))), keywords: foldAll(words(d.k ? d.k[i] : "")), body: foldAll(words(d.t[i])) };
+        if (wordsOf.size >= 200) wordsOf.clear();
+        wordsOf.set(no, w);
+        return w;
+      });
+    }
+    return { lookup: lookup, text: text, title: title, topicWords: topicWords };
   }
 
   // ---- no prebuilt index: the whole search.js, indexed here --------------------------------
@@ -506,10 +598,10 @@
   var sourcePromise = null;
   function searchSource() {
     if (sourcePromise) return sourcePromise;
-    return (sourcePromise = loadPiece("index").then(function (r) {
+    return (sourcePromise = numbered.then(function () { return loadPiece("index"); }).then(function (r) {
       var m = r.data;
       m.id = r.id;
-      if (!Array.isArray(m.words) || !Array.isArray(m.prefixes) || !(m.group > 0)) throw new Error(INCOMPLETE);
+      if (!Array.isArray(m.words) || !Array.isArray(m.prefixes) || !(m.group > 0) || !(m.topics >= 0)) throw new Error(INCOMPLETE);
       manifest = m;
       return prebuiltSource(m);
     }, function () {
@@ -517,6 +609,25 @@
         return fallbackSource((window.__SV_SEARCH && window.__SV_SEARCH.topics) || []);
       });
     }));
+  }
+
+  var VERIFY_LIMIT = 20;
+
+  // The hit of a term in one topic's folded words, as the index gives it.
+  function hitInWords(w, term) {
+    var h = { fields: 0, exactFields: 0, count: 0 };
+    function field(list, flag) {
+      for (var i = 0; i < list.length; i++) {
+        if (list[i].lastIndexOf(term, 0) !== 0) continue;
+        h.fields |= flag;
+        if (list[i] === term) h.exactFields |= flag;
+        if (flag === BODY) h.count++;
+      }
+    }
+    field(w.title, TITLE);
+    field(w.keywords, KEYWORD);
+    field(w.body, BODY);
+    return h;
   }
 
   function fieldScore(fields, exactFields, count) {
@@ -536,14 +647,21 @@
   // Every term must occur (as a word prefix) somewhere in the topic; title and keyword hits
   // rank first, then body frequency; ties keep the viewer's topic order. Resolves with
   // {terms, results: [topic number...], source}.
+  //
+  // With the prebuilt index the longer terms are looked up first (they are the rarer ones as a
+  // rule, so the candidates shrink soonest); once at most VERIFY_LIMIT candidates are left, the
+  // remaining terms are matched against those topics' own words instead of loading their shards.
+  // A score is a sum of halves, so the order of the terms does not change it.
   function search(query) {
     var terms = queryTerms(query);
     return searchSource().then(function (source) {
       if (!terms.length) return { terms: terms, results: [], source: source };
+      var order = source.topicWords ? terms.slice().sort(function (a, b) { return b.length - a.length; }) : terms;
       var scores = null, k = 0;
       function next() {
-        if (k >= terms.length || (scores && !scores.size)) return Promise.resolve();
-        return source.lookup(terms[k++]).then(function (hits) {
+        if (k >= order.length || (scores && !scores.size)) return Promise.resolve();
+        if (scores && source.topicWords && scores.size <= VERIFY_LIMIT) return verify(order.slice(k));
+        return source.lookup(order[k++]).then(function (hits) {
           var nextScores = new Map();
           hits.forEach(function (h, no) {
             if (scores && !scores.has(no)) return;
@@ -551,6 +669,22 @@
           });
           scores = nextScores;
           return next();
+        });
+      }
+      function verify(rest) {
+        var nos = Array.from(scores.keys());
+        return Promise.all(nos.map(source.topicWords)).then(function (list) {
+          var nextScores = new Map();
+          list.forEach(function (w, i) {
+            var score = scores.get(nos[i]);
+            for (var j = 0; j < rest.length; j++) {
+              var h = hitInWords(w, rest[j]);
+              if (!h.fields) return;
+              score += fieldScore(h.fields, h.exactFields, h.count);
+            }
+            nextScores.set(nos[i], score);
+          });
+          scores = nextScores;
         });
       }
       return next().then(function () {
@@ -1019,13 +1153,15 @@
 
   // ---- start -----------------------------------------------------------------------------
 
-  buildToc();
-  if (start && Array.isArray(start.searchOnly))
-    start.searchOnly.forEach(function (s) { if (s) addTopic(s.id, s.title, s.file); });
-  if (!tocOrder.length && start) {
-    el.frame.hidden = true;
-    el.empty.hidden = false;
-  }
+  // Every topic numbered: the contents, then the search-only topics of the start file.
+  var numbered = readToc(tocData).then(function () {
+    if (start && Array.isArray(start.searchOnly))
+      start.searchOnly.forEach(function (s) { if (s) addTopic(s.id, s.title, s.file); });
+    if (!tocOrder.length && start) {
+      el.frame.hidden = true;
+      el.empty.hidden = false;
+    }
+  });
 
   // Scripts the start file asks for before the first address is routed; a site without a start
   // file routes once its search.js has named the topics outside the contents.
@@ -1034,18 +1170,19 @@
   else {
     var names = Array.isArray(start.load) ? start.load.filter(function (n) { return typeof n === "string" && safeFile(n); }) : [];
     ready = names.length ? Promise.all(names.map(function (n) { return loadScript(n).catch(function () {}); })) : null;
+    ready = ready ? Promise.all([ready, numbered]) : numbered;
   }
   var later = (start && start.later && typeof start.later === "object") ? start.later : {};
   setupIndex(typeof later.index === "string" ? later.index : "");
   function afterStart() {
+    started = true;
     if (!start && !tocOrder.length) {
       el.frame.hidden = true;
       el.empty.hidden = false;
     }
     route();
   }
-  if (ready) ready.then(afterStart);
-  else afterStart();
+  ready.then(afterStart);
 
   // For tests and embedding: the viewer's state, read-only; search resolves with the ids in
   // rank order.
