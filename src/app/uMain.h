@@ -128,6 +128,11 @@ public:
     void StoreTopicProperties(const std::string& AID);
     // Stores what the author typed on the page without Apply (part of StashCurrentEdits).
     void StorePendingTopicProperties();
+    // "" when the Properties page has no changes, or changes that can be stored; else the
+    // message why its help alias or number cannot be.
+    std::string PendingTopicPropertiesProblem() const;
+    // Tools > Assign Help Context IDs...: the dialog, then the missing aliases and numbers.
+    void AssignHelpContextIds1Click();
     void btnApplyPropsClick();
     // Refills cbStyle from the project's styles folder and selects the project's profile.
     void FillStyleProfiles();
@@ -264,6 +269,9 @@ public:
     // aside and reported) and then keeps ARoot's journal. Restoring replaces the project's tree,
     // puts the topic HTML back as unsaved changes and marks the project modified; true then.
     bool OfferRecovery(const std::string& ARoot);
+    // A help context ids file the load could not read is renamed aside, with a warning naming
+    // it and its first problem (uMainProject.cpp).
+    void SetAsideUnreadableContextIds();
     TRecoveryKeeper* Recovery() const { return FRecovery; }
 
     // ---- state, for the tests and the units that build on the window ------------------------
@@ -344,6 +352,7 @@ public:
     QAction* ProjectSettings1 = nullptr;
     QAction* VariablesSnippetsConditions1 = nullptr;
     QAction* CheckLinks1 = nullptr;
+    QAction* AssignHelpContextIds1 = nullptr;
     QAction* VisitWebsite1 = nullptr;
     QAction* About1 = nullptr;
 

@@ -10,12 +10,14 @@
 #include "uMain.h"
 
 #include "uAppErrors.h"
+#include "uAppInfo.h"
 #include "uEditorBridge.h"
 #include "uEditorText.h"
 #include "uRecoveryKeeper.h"
 #include "uSettingsCss.h"
 #include "uTopicHeaders.h"
 #include "uTopicPropertiesPage.h"
+#include "uUiPrompts.h"
 #include "uUtils.h"
 
 #include <QCheckBox>
@@ -319,6 +321,13 @@ void TfrmMain::tvTocChange() {
 }
 
 void TfrmMain::SwitchToSelectedTopic() {
+    // Properties that cannot be stored keep the author on their topic.
+    if (const std::string problem = PendingTopicPropertiesProblem(); !problem.empty()) {
+        if (SelectedTopicID() != FCurrentTopicID)
+            SelectTopicNode(FCurrentTopicID);
+        FPrompts.ShowWarning(AppTitle, problem);
+        return;
+    }
     // The HTML and the header are asked for at once. The page answers in the order it was asked,
     // so both answers come within one round trip instead of two after each other.
     const bool askedHtml = PostHtmlRequest();

@@ -97,6 +97,8 @@ void TfrmMain::BuildMainMenu() {
         AddMenuItem(tools, "VariablesSnippetsConditions1", "Variables, Snippets, Conditions...",
                     &TfrmMain::btnVariablesConditionsSnippetsClick);
     CheckLinks1 = AddMenuItem(tools, "CheckLinks1", "Check Links", &TfrmMain::btnCheckLinksClick);
+    AssignHelpContextIds1 = AddMenuItem(tools, "AssignHelpContextIds1", "Assign Help Context IDs...",
+                                        &TfrmMain::AssignHelpContextIds1Click);
 
     QMenu* help = MainMenu1->addMenu("Help");
     help->setObjectName("Help1");

@@ -4,6 +4,7 @@
 
 #include "uAppErrors.h"
 #include "uAppInfo.h"
+#include "uContextIds.h"
 #include "uRecoveryKeeper.h"
 #include "uStorage.h"
 #include "uUiPrompts.h"
@@ -316,6 +317,7 @@ void TfrmMain::OpenProjectFile(const std::string& AFileName) {
         FProject->SetRootPath(root);
         SetEditorBaseAddress();
         LoadProjectFolder(root, *FProject);
+        SetAsideUnreadableContextIds();
         if (!storedTitle.empty())
             FProject->SetTitle(storedTitle);
         OfferRecovery(root);
@@ -335,6 +337,17 @@ void TfrmMain::OpenProjectFile(const std::string& AFileName) {
     }
     RecordLastProject();
     UpdateCaption();
+}
+
+void TfrmMain::SetAsideUnreadableContextIds() {
+    const std::string problem = FProject->ContextIdsProblem();
+    if (problem.empty())
+        return;
+    // Renamed before anything can replace it; the project goes on without help context ids.
+    const std::string aside = KeepContextIdsFileAside(FProject->RootPath());
+    FProject->SetContextIdsProblem("");
+    FPrompts.ShowWarning(AppTitle, problem + "\n\nThe file was renamed " + aside +
+                                       ". The project opens without help context ids.");
 }
 
 void TfrmMain::RecordLastProject() {

@@ -1,5 +1,6 @@
 #include "uTopicPropertiesPage.h"
 
+#include "uContextIds.h"
 #include "uQtText.h"
 #include "uUtils.h"
 
@@ -7,6 +8,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -91,6 +93,19 @@ TTopicPropertiesPage::TTopicPropertiesPage(QWidget* AParent) : QWidget(AParent) 
     chkExcludeChm->setObjectName("chkExcludeChm");
     chkExcludePdf = new QCheckBox("Exclude from PDF", this);
     chkExcludePdf->setObjectName("chkExcludePdf");
+    lblHelpAlias = new QLabel("Help alias", this);
+    lblHelpAlias->setObjectName("lblHelpAlias");
+    edtHelpAlias = new QLineEdit(this);
+    edtHelpAlias->setObjectName("edtHelpAlias");
+    edtHelpAlias->setAccessibleName(lblHelpAlias->text());
+    edtHelpAlias->setMaxLength(int(kMaxHelpAliasLength));
+    lblHelpAlias->setBuddy(edtHelpAlias);
+    lblHelpContextNumber = new QLabel("Help context number", this);
+    lblHelpContextNumber->setObjectName("lblHelpContextNumber");
+    edtHelpContextNumber = new QLineEdit(this);
+    edtHelpContextNumber->setObjectName("edtHelpContextNumber");
+    edtHelpContextNumber->setAccessibleName(lblHelpContextNumber->text());
+    lblHelpContextNumber->setBuddy(edtHelpContextNumber);
     btnApplyProps = new QPushButton("Apply", this);
     btnApplyProps->setObjectName("btnApplyProps");
     lblStyle = new QLabel("Style profile", this);
@@ -110,6 +125,14 @@ TTopicPropertiesPage::TTopicPropertiesPage(QWidget* AParent) : QWidget(AParent) 
     layout->addWidget(chkExcludeWeb);
     layout->addWidget(chkExcludeChm);
     layout->addWidget(chkExcludePdf);
+    auto* contextRow = new QHBoxLayout();
+    for (auto [label, edit] : {std::pair{lblHelpAlias, edtHelpAlias}, std::pair{lblHelpContextNumber, edtHelpContextNumber}}) {
+        auto* column = new QVBoxLayout();
+        column->addWidget(label);
+        column->addWidget(edit);
+        contextRow->addLayout(column, 1);
+    }
+    layout->addLayout(contextRow);
     auto* applyRow = new QHBoxLayout();
     applyRow->addWidget(btnApplyProps);
     applyRow->addStretch(1);
@@ -122,6 +145,8 @@ TTopicPropertiesPage::TTopicPropertiesPage(QWidget* AParent) : QWidget(AParent) 
     connect(memIndex, &QPlainTextEdit::textChanged, this, [this] { SetModified(); });
     for (QCheckBox* c : {chkExcludeWeb, chkExcludeChm, chkExcludePdf})
         connect(c, &QCheckBox::toggled, this, [this] { SetModified(); });
+    for (QLineEdit* e : {edtHelpAlias, edtHelpContextNumber})
+        connect(e, &QLineEdit::textChanged, this, [this] { SetModified(); });
     connect(btnApplyProps, &QPushButton::clicked, this, [this] {
         if (OnApply)
             OnApply();
@@ -146,6 +171,8 @@ void TTopicPropertiesPage::ShowTopic(const TTopic& ATopic) {
     chkExcludeWeb->setChecked(ATopic.ExcludeWeb());
     chkExcludeChm->setChecked(ATopic.ExcludeChm());
     chkExcludePdf->setChecked(ATopic.ExcludePdf());
+    edtHelpAlias->setText(ToQ(ATopic.HelpAlias()));
+    edtHelpContextNumber->setText(ATopic.HelpContextNumber() ? QString::number(ATopic.HelpContextNumber()) : QString());
     FModified = false;
     FFilling = false;
 }
@@ -157,16 +184,30 @@ void TTopicPropertiesPage::ShowNoTopic() {
     memIndex->clear();
     for (QCheckBox* c : {chkExcludeWeb, chkExcludeChm, chkExcludePdf})
         c->setChecked(false);
+    edtHelpAlias->clear();
+    edtHelpContextNumber->clear();
     FModified = false;
     FFilling = false;
 }
 
+std::string TTopicPropertiesPage::ContextIdsProblem(const TDocProject& AProject) const {
+    unsigned number = 0;
+    if (std::string problem = ParseHelpContextNumber(FromQ(edtHelpContextNumber->text()), number); !problem.empty())
+        return problem;
+    return HelpContextIdsProblem(AProject, FTopicID, Trim(FromQ(edtHelpAlias->text())), number);
+}
+
 void TTopicPropertiesPage::StoreInto(TTopic& ATopic) {
+    unsigned number = 0;
+    if (!ParseHelpContextNumber(FromQ(edtHelpContextNumber->text()), number).empty())
+        return;
     ATopic.Keywords() = NonBlankTrimmedLines(FromQ(memKeywords->toPlainText()));
     ATopic.IndexEntries() = NonBlankTrimmedLines(FromQ(memIndex->toPlainText()));
     ATopic.SetExcludeWeb(chkExcludeWeb->isChecked());
     ATopic.SetExcludeChm(chkExcludeChm->isChecked());
     ATopic.SetExcludePdf(chkExcludePdf->isChecked());
+    ATopic.SetHelpAlias(Trim(FromQ(edtHelpAlias->text())));
+    ATopic.SetHelpContextNumber(number);
     FModified = false;
 }
 

@@ -1,5 +1,5 @@
 // TTopicPropertiesPage: the "Properties" page of the selected topic (keywords, index entries, the
-// three exclusions, Apply) and the project's style profile box. It only shows and reads values;
+// three exclusions, the help alias and context number, Apply) and the project's style profile box. It only shows and reads values;
 // the window stores them in the model and saves (see uMainProperties.cpp).
 //
 // The page remembers which topic it shows and whether the author has changed anything since
@@ -18,6 +18,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -31,8 +32,12 @@ public:
     void ShowTopic(const TTopic& ATopic);
     // Empties the page and forgets the topic (no topic selected).
     void ShowNoTopic();
-    // Copies the page into ATopic: every non-blank line trimmed, in order (duplicates stay), and
-    // the three flags. The page is then unmodified.
+    // "" when the help alias and number on the page may be stored into the topic it shows (valid,
+    // and used by no other topic of AProject), else the message, which names the other topic.
+    std::string ContextIdsProblem(const TDocProject& AProject) const;
+    // Copies the page into ATopic: every non-blank line trimmed, in order (duplicates stay), the
+    // three flags, the help alias and number (trimmed). Call ContextIdsProblem first: with an
+    // invalid number nothing is stored. The page is then unmodified.
     void StoreInto(TTopic& ATopic);
     const std::string& TopicID() const { return FTopicID; }
     bool Modified() const { return FModified; }
@@ -57,6 +62,10 @@ public:
     QCheckBox* chkExcludeWeb = nullptr;
     QCheckBox* chkExcludeChm = nullptr;
     QCheckBox* chkExcludePdf = nullptr;
+    QLabel* lblHelpAlias = nullptr;
+    QLineEdit* edtHelpAlias = nullptr;
+    QLabel* lblHelpContextNumber = nullptr;
+    QLineEdit* edtHelpContextNumber = nullptr;
     QPushButton* btnApplyProps = nullptr;
     QLabel* lblStyle = nullptr;
     QComboBox* cbStyle = nullptr;

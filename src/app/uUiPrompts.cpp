@@ -65,6 +65,10 @@ void TQtUiPrompts::ShowInfo(const std::string& ATitle, const std::string& AText)
     QMessageBox::information(FParent, ToQ(ATitle), ToQ(AText));
 }
 
+void TQtUiPrompts::ShowWarning(const std::string& ATitle, const std::string& AText) {
+    QMessageBox::warning(FParent, ToQ(ATitle), ToQ(AText));
+}
+
 void TQtUiPrompts::ShellOpen(const std::string& AUrlOrFile) {
     QString target = ToQ(AUrlOrFile);
     QUrl url = QFileInfo::exists(target) ? QUrl::fromLocalFile(target) : QUrl(target);

@@ -33,6 +33,8 @@ public:
     // Error box (error icon, OK) and information box (information icon, OK).
     virtual void ShowError(const std::string& ATitle, const std::string& AText) = 0;
     virtual void ShowInfo(const std::string& ATitle, const std::string& AText) = 0;
+    // Warning box (warning icon, OK); prompts without one of their own show it as information.
+    virtual void ShowWarning(const std::string& ATitle, const std::string& AText) { ShowInfo(ATitle, AText); }
 
     // The desktop's "open" (a web address or a file) and "explore" (a folder in a file manager).
     virtual void ShellOpen(const std::string& AUrlOrFile) = 0;
@@ -54,6 +56,7 @@ public:
                                          const std::string& ADefault) override;
     void ShowError(const std::string& ATitle, const std::string& AText) override;
     void ShowInfo(const std::string& ATitle, const std::string& AText) override;
+    void ShowWarning(const std::string& ATitle, const std::string& AText) override;
     void ShellOpen(const std::string& AUrlOrFile) override;
     void ShellExplore(const std::string& AFolder) override;
 

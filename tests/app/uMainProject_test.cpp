@@ -5,13 +5,16 @@
 
 #include "common/TUnreadablePath.h"
 
+#include "uContextIds.h"
 #include "uJson.h"
 #include "uFrmProjectSettings.h"
 #include "uMain.h"
 #include "uStorage.h"
+#include "uTopicPropertiesPage.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -165,6 +168,46 @@ private slots:
         QCOMPARE(w.Project().RootPath(), root + "/");
         QVERIFY(FileExists(CombinePath(root, "build/out.txt")));
         QVERIFY(prompts.Errors.empty() && prompts.Unexpected.empty());
+    }
+
+    void saveAsOfTheScratchProject_carriesTheHelpContextIds() {
+        TScriptedPrompts prompts;
+        TfrmMain w(prompts, {});
+        const std::string id = w.CurrentTopicID();
+        w.Project().GetTopic(id).SetHelpAlias("welcome");
+        w.Project().GetTopic(id).SetHelpContextNumber(1000);
+        w.MarkProjectDirty();
+        fs::create_directories(Work("Out"));
+        prompts.SaveAnswers.push_back(Work("Out/Ids.svp"));
+        w.SaveAs1->trigger();
+        QCOMPARE(ReadText(ContextIdsFilePath(Work("Out/Ids"))),
+                 R"({"topics":[{"id":")" + id + R"(","alias":"welcome","number":1000}]})");
+        QVERIFY(prompts.Errors.empty() && prompts.Unexpected.empty());
+    }
+
+    void openWithAnUnreadableContextIdsFile_setsItAsideWithAWarning() {
+        const TDiskProject d = MakeDiskProject(Work(), "Guide", "User Guide");
+        const std::string file = ContextIdsFilePath(d.Root);
+        WriteUtf8File(file, R"({"topics":[{"id":")" + d.FirstID + R"(","number":12}]})");
+        TScriptedPrompts prompts;
+        TfrmMain w(prompts, {});
+        prompts.OpenAnswers.push_back(d.FileName);
+        w.OpenProject1->trigger();
+        QCOMPARE(w.ProjectFileName(), d.FileName);
+        QVERIFY(!FileExists(file));
+        QCOMPARE(ReadText(file + ".unreadable-1"), R"({"topics":[{"id":")" + d.FirstID + R"(","number":12}]})");
+        QCOMPARE(int(prompts.Infos.size()), 1);
+        QVERIFY(prompts.Infos[0].find(file) != std::string::npos);
+        QVERIFY(prompts.Infos[0].find("A help context number needs a help alias.") != std::string::npos);
+        QVERIFY(prompts.Infos[0].find(file + ".unreadable-1") != std::string::npos);
+        QCOMPARE(w.Project().GetTopic(d.FirstID).HelpContextNumber(), 0u);
+        // The project goes on without ids: new ones are saved as usual.
+        QCOMPARE(w.CurrentTopicID(), d.FirstID);
+        w.tsProperties->edtHelpAlias->setText("intro");
+        w.btnSave->click();
+        QVERIFY(ReadText(file).find("intro") != std::string::npos);
+        QVERIFY(FileExists(file + ".unreadable-1"));
+        QVERIFY(prompts.Errors.empty());
     }
 
     void saveAsWithAnUnreadableFolder_failsNamingIt_andTheProjectStays() {

@@ -1,6 +1,7 @@
 /* WebHelp viewer: table of contents, topic pages, full-text search and the index.
    Reads window.__SV_TOC ({roots:[{id,title,file,children}]}) and window.__SV_START
-   ({searchOnly:[{id,title,file}],load:[names],later:{}}), defined by scripts beside this file.
+   ({searchOnly:[{id,title,file}],load:[names],later:{}}), defined by scripts beside this file;
+   window.__SV_CONTEXT (context.js, listed in load) maps help aliases to topic ids.
    Search uses the prebuilt index under search/ (index.js, then numbered pieces loaded on demand);
    a site without it falls back to window.__SV_SEARCH from search.js.
    Works from file:// without a server and makes no network request. */
@@ -326,6 +327,14 @@
     location.hash = "#" + encodeURIComponent(id);   // hashchange shows it
   }
 
+  // A help alias (context.js sets window.__SV_CONTEXT, lower-cased alias -> id): index.html#<alias>
+  // opens its topic, ASCII case ignored.
+  function contextTopicId(alias) {
+    var map = window.__SV_CONTEXT;
+    var key = alias.replace(/[A-Z]+/g, function (c) { return c.toLowerCase(); });
+    return map && Object.prototype.hasOwnProperty.call(map, key) && typeof map[key] === "string" ? map[key] : "";
+  }
+
   function firstTopicId() {
     return tocOrder.length ? tocOrder[0].id : "";
   }
@@ -335,6 +344,7 @@
   function route() {
     if (!started) return;
     var id = idFromHash();
+    if (!topics[id]) id = contextTopicId(id);
     if (!topics[id]) {
       id = firstTopicId();
       if (!id) return;
