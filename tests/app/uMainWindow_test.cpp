@@ -66,7 +66,8 @@ private slots:
              "!Move Level Up", "<", "-", "!Rename...", "-", "!Properties"},
             {"!Undo", "!Redo", "-", "!Cut", "!Copy", "!Paste", "!Delete", "!Select All"},
             {"!WebHelp", "!CHM", "!PDF", "-", "!Open Output Folder"},
-            {"!Project Settings...", "!Variables, Snippets, Conditions...", "!Check Links"},
+            {"!Project Settings...", "!Variables, Snippets, Conditions...", "!Check Links",
+             "!Assign Help Context IDs..."},
             {"!Visit Website", "-", "!About..."}};
         for (int i = 0; i < top.size(); ++i)
             QCOMPARE(MenuOutline(top[i]->menu()), expected[i]);
