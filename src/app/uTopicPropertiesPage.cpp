@@ -86,6 +86,7 @@ TTopicPropertiesPage::TTopicPropertiesPage(QWidget* AParent) : QWidget(AParent) 
     memIndex = NewLineList(this, "memIndex", lblIndex);
     lblIndexHint = new QLabel("One entry per line; 'Main, sub' makes a sub-entry.", this);
     lblIndexHint->setObjectName("lblIndexHint");
+    lblIndexHint->setWordWrap(true);
     memIndex->setAccessibleDescription(lblIndexHint->text());
     chkExcludeWeb = new QCheckBox("Exclude from WebHelp", this);
     chkExcludeWeb->setObjectName("chkExcludeWeb");
