@@ -123,18 +123,10 @@ TManualDocument BuildManualDocument(const TDocProject& AProject, TPdfPaper APape
         "<title>" + HtmlEncodeEntities(AProject.Title()) + "</title>",
         "<link rel=\"stylesheet\" href=\"style.css\">",
         "<style>",
-        "@page {",
-        // Every page gets the margins: on html and body they would apply only above the first
-        // page and below the last one.
-        "  size: " + PdfPaperCssSize(APaper) + ";",
-        "  margin: " + IntToStr(ManualMargins.FTop) + "mm " + IntToStr(ManualMargins.FRight) + "mm " +
-            IntToStr(ManualMargins.FBottom) + "mm;",
-        "}",
-        "html, body { margin:0; }",
-        "</style>",
-        "</head>",
-        "<body>",
     };
+    const std::vector<std::string> pageCss = ManualPageCssLines(APaper);
+    lines.insert(lines.end(), pageCss.begin(), pageCss.end());
+    lines.insert(lines.end(), {"</style>", "</head>", "<body>"});
     const TPdfAnchorTargets anchorTargets = CollectPdfAnchorTargets(AProject);
     // The one walk over the contents; the sections are built on every core and joined in
     // table-of-contents order, each worker filling in the heading of its own section.

@@ -44,14 +44,10 @@ std::string BuildPdfFrontMatterHtml(const TPdfFrontMatter& AFrontMatter, TPdfPap
     };
     if (!AStyleSheetHref.empty())
         lines.push_back("<link rel=\"stylesheet\" href=\"" + HtmlEncodeEntities(AStyleSheetHref) + "\">");
+    lines.push_back("<style>");
+    const std::vector<std::string> pageCss = ManualPageCssLines(APaper);
+    lines.insert(lines.end(), pageCss.begin(), pageCss.end());
     lines.insert(lines.end(), {
-        "<style>",
-        "@page {",
-        "  size: " + PdfPaperCssSize(APaper) + ";",
-        "  margin: " + IntToStr(ManualMargins.FTop) + "mm " + IntToStr(ManualMargins.FRight) + "mm " +
-            IntToStr(ManualMargins.FBottom) + "mm;",
-        "}",
-        "html, body { margin:0; }",
         // The title page fills the text area and centres its content both ways.
         ".pw-title-page { display:flex; flex-direction:column; justify-content:center; align-items:center;"
         " text-align:center; min-height:" + Millimetres(TitlePageHeightMm(APaper)) + "; break-after:page; }",

@@ -33,6 +33,17 @@ std::string PdfPaperName(TPdfPaper APaper) { return APaper == TPdfPaper::Letter 
 
 std::string PdfPaperCssSize(TPdfPaper APaper) { return APaper == TPdfPaper::Letter ? "letter" : "A4"; }
 
+std::vector<std::string> ManualPageCssLines(TPdfPaper APaper) {
+    return {
+        "@page {",
+        "  size: " + PdfPaperCssSize(APaper) + ";",
+        "  margin: " + std::to_string(ManualMargins.FTop) + "mm " + std::to_string(ManualMargins.FRight) + "mm " +
+            std::to_string(ManualMargins.FBottom) + "mm;",
+        "}",
+        "html, body { margin:0; }",
+    };
+}
+
 double PdfPaperWidthPt(TPdfPaper APaper) { return APaper == TPdfPaper::Letter ? 612 : 595.28; }
 
 double PdfPaperHeightPt(TPdfPaper APaper) { return APaper == TPdfPaper::Letter ? 792 : 841.89; }

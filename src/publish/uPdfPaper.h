@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 enum class TPdfPaper { A4, Letter };
 
@@ -26,6 +27,10 @@ std::optional<TPdfPaper> PdfPaperFromName(const std::string& AName);
 std::string PdfPaperName(TPdfPaper APaper);
 // The value of the CSS size property for the paper: "A4" or "letter".
 std::string PdfPaperCssSize(TPdfPaper APaper);
+// The style lines that give every printed page of a manual document the paper and the margins:
+// an @page rule, and no margin on html and body (there it would apply only above the first page
+// and below the last one).
+std::vector<std::string> ManualPageCssLines(TPdfPaper APaper);
 // Width and height in points.
 double PdfPaperWidthPt(TPdfPaper APaper);
 double PdfPaperHeightPt(TPdfPaper APaper);
