@@ -7,18 +7,14 @@
 #include "uQtText.h"
 #include "uUiPrompts.h"
 #include "uUtils.h"
+#include "uWorkerProgress.h"
 
 #include <QDialogButtonBox>
-#include <QEventLoop>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <atomic>
-#include <exception>
-#include <thread>
 
 const char* const TManualImportCommand::StartPageFilter = "HTML files (*.html *.htm);;All files (*)";
 
@@ -28,54 +24,16 @@ namespace {
 TManualImportPlanPtr PrepareWithProgress(QWidget* AParent, const TDocProject& AProject, const TProjectSettings& ASettings,
                                          const std::string& AStartPage) {
     const QString label = "Importing HTML manual";
-    QProgressDialog dialog(label, "Cancel", 0, 0, AParent);
-    dialog.setWindowTitle(AppTitle);
-    dialog.setAccessibleName(label);
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setMinimumDuration(300);
-    dialog.setAutoClose(false);
-    dialog.setAutoReset(false);
-    dialog.setValue(0);
-    std::atomic<bool> cancel = false;
-    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] {
-        cancel = true;
-        dialog.setLabelText(label + ": cancelling");
-    });
-
+    TWorkerProgress progress(AParent, label, 300);
     TManualImportOptions options;
-    options.Progress = [&](const std::string& APhase, size_t ADone, size_t ATotal) {
-        if (cancel)
+    options.Progress = [&progress, label](const std::string& APhase, size_t ADone, size_t ATotal) {
+        if (progress.Cancelled())
             return false;
-        const QString text = QString("%1: %2 (%3 of %4 pages)").arg(label, ToQ(APhase)).arg(ADone).arg(ATotal);
-        QMetaObject::invokeMethod(
-            &dialog,
-            [&dialog, &cancel, text, ADone, ATotal] {
-                if (cancel)
-                    return;
-                dialog.setMaximum(static_cast<int>(ATotal));
-                dialog.setValue(static_cast<int>(ADone));
-                dialog.setLabelText(text);
-            },
-            Qt::QueuedConnection);
+        progress.Report(ADone, ATotal, QString("%1: %2 (%3 of %4 pages)").arg(label, ToQ(APhase)).arg(ADone).arg(ATotal));
         return true;
     };
-
-    QEventLoop loop;
     TManualImportPlanPtr plan;
-    std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            plan = PrepareManualImport(AProject, ASettings, AStartPage, options);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec();
-    worker.join();
-    dialog.reset();
-    if (failure)
-        std::rethrow_exception(failure);
+    progress.Run([&] { plan = PrepareManualImport(AProject, ASettings, AStartPage, options); });
     SetManualImportProgress(*plan, {});  // the commit is quick and runs after the dialog is gone
     return plan;
 }

@@ -1,13 +1,6 @@
 #include "uPublishRunner.h"
 
-#include "uAppInfo.h"
-
-#include <QEventLoop>
-#include <QProgressDialog>
-#include <QWidget>
-#include <atomic>
-#include <exception>
-#include <thread>
+#include "uWorkerProgress.h"
 
 namespace {
 
@@ -27,56 +20,17 @@ QString PublishProgressText(const QString& ALabel, size_t ADone, size_t ATotal) 
 }
 
 bool RunPublishWithProgress(QWidget* AParent, const QString& ALabel, const TPublishJob& AJob) {
-    QProgressDialog dialog(ALabel, "Cancel", 0, 0, AParent);
-    dialog.setWindowTitle(AppTitle);
-    dialog.setAccessibleName(ALabel);
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setMinimumDuration(kShowAfterMs);
-    dialog.setAutoClose(false);
-    dialog.setAutoReset(false);
-    dialog.setValue(0);
-
-    std::atomic<bool> cancel = false;
-    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] {
-        cancel = true;
-        dialog.setLabelText(ALabel + ": cancelling");
-    });
-
+    TWorkerProgress progress(AParent, ALabel, kShowAfterMs);
     TPublishOptions options;
-    options.Cancel = &cancel;
-    options.Progress = [&dialog, &cancel, ALabel](size_t ADone, size_t ATotal) {
-        if (!WorthReporting(ADone, ATotal))
-            return;
-        QMetaObject::invokeMethod(
-            &dialog,
-            [&dialog, &cancel, ALabel, ADone, ATotal] {
-                if (cancel)
-                    return;
-                dialog.setMaximum(static_cast<int>(ATotal));
-                dialog.setValue(static_cast<int>(ADone));
-                dialog.setLabelText(PublishProgressText(ALabel, ADone, ATotal));
-            },
-            Qt::QueuedConnection);
+    options.Cancel = &progress.CancelFlag();
+    options.Progress = [&progress, ALabel](size_t ADone, size_t ATotal) {
+        if (WorthReporting(ADone, ATotal))
+            progress.Report(ADone, ATotal, PublishProgressText(ALabel, ADone, ATotal));
     };
-
-    QEventLoop loop;
-    std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            AJob(options);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec();
-    worker.join();
-    dialog.reset();
-    if (!failure)
-        return true;
     try {
-        std::rethrow_exception(failure);
+        progress.Run([&] { AJob(options); });
     } catch (const EPublishCancelled&) {
         return false;
     }
+    return true;
 }

@@ -5,7 +5,12 @@
 
 #include "uPublishPipeline.h"
 
+#include <initializer_list>
+#include <map>
+#include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using TCliArgs = std::vector<std::string>;
@@ -36,6 +41,21 @@ bool TakeProjectArgument(const TCliArgs& AArgs, const std::string& ACommand, std
 enum class TOptionTake { Absent, Taken, MissingValue };
 // Takes the first "AName VALUE" or "AName=VALUE" out of AArgs into AValue.
 TOptionTake TakeValueOption(TCliArgs& AArgs, const std::string& AName, std::string& AValue);
+// A command line of exactly APositional arguments and options: each of AValueOptions takes a
+// value ("--name VALUE" or "--name=VALUE"; repeatable, every value kept in order), each of AFlags
+// none. Anything else starting with "--", an empty argument, a missing value or another count of
+// positional arguments gives nothing, for the command's usage line.
+struct TCommandArgs {
+    std::vector<std::string> Positional;
+    std::map<std::string, std::vector<std::string>, std::less<>> Values;
+    std::set<std::string, std::less<>> Flags;
+    // The last value given for AName, or "".
+    std::string Last(std::string_view AName) const;
+};
+std::optional<TCommandArgs> ParseCommandArgs(const TCliArgs& AArgs, size_t APositional,
+                                             std::initializer_list<std::string_view> AValueOptions,
+                                             std::initializer_list<std::string_view> AFlags = {});
+
 // The publish commands: PROJECT and, before or after it, an optional --quiet. Otherwise prints
 // the usage line of ACommand to stderr and returns false.
 bool TakePublishArguments(const TCliArgs& AArgs, const std::string& ACommand, std::string& AProject, bool& AQuiet);

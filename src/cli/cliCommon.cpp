@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 
@@ -42,6 +43,43 @@ TOptionTake TakeValueOption(TCliArgs& AArgs, const std::string& AName, std::stri
         return TOptionTake::Taken;
     }
     return TOptionTake::Absent;
+}
+
+std::string TCommandArgs::Last(std::string_view AName) const {
+    const auto it = Values.find(AName);
+    return it == Values.end() || it->second.empty() ? std::string() : it->second.back();
+}
+
+std::optional<TCommandArgs> ParseCommandArgs(const TCliArgs& AArgs, size_t APositional,
+                                             std::initializer_list<std::string_view> AValueOptions,
+                                             std::initializer_list<std::string_view> AFlags) {
+    TCommandArgs out;
+    for (size_t i = 0; i < AArgs.size(); ++i) {
+        const std::string& a = AArgs[i];
+        if (a.empty())
+            return std::nullopt;
+        if (a.rfind("--", 0) != 0) {
+            out.Positional.push_back(a);
+            continue;
+        }
+        const size_t eq = a.find('=');
+        const std::string_view name = std::string_view(a).substr(0, eq);
+        if (std::find(AValueOptions.begin(), AValueOptions.end(), name) != AValueOptions.end()) {
+            if (eq != std::string::npos)
+                out.Values[std::string(name)].push_back(a.substr(eq + 1));
+            else if (i + 1 < AArgs.size())
+                out.Values[a].push_back(AArgs[++i]);
+            else
+                return std::nullopt;
+        } else if (eq == std::string::npos && std::find(AFlags.begin(), AFlags.end(), name) != AFlags.end()) {
+            out.Flags.insert(a);
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (out.Positional.size() != APositional)
+        return std::nullopt;
+    return out;
 }
 
 namespace {

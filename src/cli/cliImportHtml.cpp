@@ -20,23 +20,13 @@ struct TImportHtmlArgs {
 };
 
 bool ParseImportHtmlArgs(const TCliArgs& AArgs, TImportHtmlArgs& AOut) {
-    std::vector<std::string> positional;
-    for (size_t i = 0; i < AArgs.size(); ++i) {
-        const std::string& a = AArgs[i];
-        if (a == "--title" || a == "--parent") {
-            if (i + 1 >= AArgs.size())
-                return false;
-            (a == "--title" ? AOut.Title : AOut.ParentID) = AArgs[++i];
-        } else if (StartsWith(a, "--") || a.empty()) {
-            return false;
-        } else {
-            positional.push_back(a);
-        }
-    }
-    if (positional.size() != 2)
+    const std::optional<TCommandArgs> args = ParseCommandArgs(AArgs, 2, {"--title", "--parent"});
+    if (!args)
         return false;
-    AOut.Project = positional[0];
-    AOut.File = positional[1];
+    AOut.Project = args->Positional[0];
+    AOut.File = args->Positional[1];
+    AOut.Title = args->Last("--title");
+    AOut.ParentID = args->Last("--parent");
     return true;
 }
 

@@ -25,32 +25,15 @@ struct TImportManualArgs {
 };
 
 bool ParseImportManualArgs(const TCliArgs& AArgs, TImportManualArgs& AOut) {
-    std::vector<std::string> positional;
-    for (size_t i = 0; i < AArgs.size(); ++i) {
-        const std::string& a = AArgs[i];
-        if (a == "--parent" || a == "--exclude") {
-            if (i + 1 >= AArgs.size())
-                return false;
-            if (a == "--parent")
-                AOut.Options.ParentID = AArgs[++i];
-            else
-                AOut.Options.Excludes.push_back(AArgs[++i]);
-        } else if (StartsWith(a, "--exclude=")) {
-            AOut.Options.Excludes.push_back(a.substr(10));
-        } else if (StartsWith(a, "--parent=")) {
-            AOut.Options.ParentID = a.substr(9);
-        } else if (a == "--keep-navigation") {
-            AOut.Options.KeepNavigation = true;
-        } else if (StartsWith(a, "--") || a.empty()) {
-            return false;
-        } else {
-            positional.push_back(a);
-        }
-    }
-    if (positional.size() != 2)
+    const std::optional<TCommandArgs> args = ParseCommandArgs(AArgs, 2, {"--parent", "--exclude"}, {"--keep-navigation"});
+    if (!args)
         return false;
-    AOut.Project = positional[0];
-    AOut.StartPage = positional[1];
+    AOut.Project = args->Positional[0];
+    AOut.StartPage = args->Positional[1];
+    AOut.Options.ParentID = args->Last("--parent");
+    if (const auto excludes = args->Values.find("--exclude"); excludes != args->Values.end())
+        AOut.Options.Excludes = excludes->second;
+    AOut.Options.KeepNavigation = args->Flags.count("--keep-navigation") > 0;
     return true;
 }
 

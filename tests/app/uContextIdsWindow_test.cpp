@@ -1,6 +1,7 @@
 // Help context ids in the window: the two fields of the Properties page (stored with the other
 // properties, refused with a message naming the other topic, which also keeps the author on the
 // topic) and Tools > Assign Help Context IDs....
+#include "support/ModalTestSupport.h"
 #include "support/AppTestSupport.h"
 #include "support/TScriptedPrompts.h"
 #include "support/TocTestSupport.h"
@@ -137,17 +138,12 @@ private slots:
         Open({{"Overview", ""}, {"Settings dialog", "Overview"}, {"Settings-Dialog", ""}});
         Select("Overview");
         QVERIFY(!W->ProjectDirty());
-        bool sawDialog = false;
-        QTimer::singleShot(50, this, [&] {
-            auto* dlg = qobject_cast<TdlgAssignContextIds*>(QApplication::activeModalWidget());
-            sawDialog = dlg != nullptr;
-            if (!dlg)
-                return;
-            dlg->chkNumbers->setChecked(true);
-            dlg->accept();
-        });
-        W->AssignHelpContextIds1->trigger();
-        QVERIFY(sawDialog);
+        QVERIFY(WithModalDialog<TdlgAssignContextIds>(
+            [](TdlgAssignContextIds& ADialog) {
+                ADialog.chkNumbers->setChecked(true);
+                ADialog.accept();
+            },
+            [&] { W->AssignHelpContextIds1->trigger(); }));
         const TDocProject& p = W->Project();
         QCOMPARE(p.GetTopic(T.Ids["Overview"]).HelpAlias(), std::string("Overview"));
         QCOMPARE(p.GetTopic(T.Ids["Settings dialog"]).HelpAlias(), std::string("Settings_dialog"));
@@ -163,11 +159,8 @@ private slots:
         QCOMPARE(OnDisk()->GetTopic(T.Ids["Settings-Dialog"]).HelpContextNumber(), 1020u);
 
         // Cancelled: nothing changes.
-        QTimer::singleShot(50, this, [] {
-            if (auto* dlg = qobject_cast<TdlgAssignContextIds*>(QApplication::activeModalWidget()))
-                dlg->reject();
-        });
-        W->AssignHelpContextIds1->trigger();
+        QVERIFY(WithModalDialog<TdlgAssignContextIds>([](TdlgAssignContextIds& ADialog) { ADialog.reject(); },
+                                                      [&] { W->AssignHelpContextIds1->trigger(); }));
         QVERIFY(FPrompts->Errors.empty());
     }
 };

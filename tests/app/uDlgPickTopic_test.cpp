@@ -2,6 +2,7 @@
 #include "uAppStyle.h"
 #include "uDlgPickTopic.h"
 #include "uDocModel.h"
+#include "support/ModalTestSupport.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -38,11 +39,9 @@ QStringList Outline(const QTreeWidgetItem* AItem, int ADepth = 0) {
 
 // Runs Execute and, once the dialog shows, AAct on it.
 bool ExecuteWith(const TDocProject* AProject, std::string& AID, const std::function<void(TfrmPickTopic&)>& AAct) {
-    QTimer::singleShot(0, [&] {
-        if (auto* d = qobject_cast<TfrmPickTopic*>(QApplication::activeModalWidget()))
-            AAct(*d);
-    });
-    return TfrmPickTopic::Execute(nullptr, AProject, AID);
+    bool picked = false;
+    WithModalDialog<TfrmPickTopic>(AAct, [&] { picked = TfrmPickTopic::Execute(nullptr, AProject, AID); });
+    return picked;
 }
 
 }  // namespace

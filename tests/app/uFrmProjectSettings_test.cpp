@@ -1,6 +1,7 @@
 // The project settings dialog driven through its widgets: parsing and clamping on OK, an invalid
 // value that keeps the dialog open and the caller's settings untouched, Cancel, presets, and
 // what the main window's command writes after OK.
+#include "support/ModalTestSupport.h"
 #include "support/AppTestSupport.h"
 #include "support/TScriptedPrompts.h"
 
@@ -23,35 +24,13 @@
 #include <filesystem>
 #include <functional>
 
-namespace {
-
-// Runs AStep on the settings dialog once it shows; AStep must close it. Returns whether it came.
-bool OnSettingsDialog(QObject* AOwner, const std::function<void(TfrmProjectSettings&)>& AStep, const std::function<void()>& ARun) {
-    bool seen = false;
-    QPointer<QTimer> timer = new QTimer(AOwner);
-    QObject::connect(timer, &QTimer::timeout, timer, [&seen, timer, AStep] {
-        if (auto* d = qobject_cast<TfrmProjectSettings*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            seen = true;
-            AStep(*d);
-        }
-    });
-    timer->start(20);
-    ARun();
-    delete timer.data();
-    return seen;
-}
-
-}  // namespace
-
 class FrmProjectSettingsTest : public QObject {
     Q_OBJECT
     std::unique_ptr<TTempAppData> FAppData;
     TScriptedPrompts FPrompts;
-    QObject FOwner;
 
     bool Run(TProjectSettings& ASettings, const std::function<void(TfrmProjectSettings&)>& AStep, bool& AResult) {
-        return OnSettingsDialog(&FOwner, AStep, [&] { AResult = TfrmProjectSettings::Execute(nullptr, ASettings, FPrompts); });
+        return WithModalDialog<TfrmProjectSettings>(AStep, [&] { AResult = TfrmProjectSettings::Execute(nullptr, ASettings, FPrompts); });
     }
 
 private slots:
@@ -211,7 +190,7 @@ private slots:
         const std::string settingsBefore = ReadText(settingsFile);
 
         // Cancel: no file changes.
-        QVERIFY(OnSettingsDialog(&FOwner, [](TfrmProjectSettings& d) {
+        QVERIFY(WithModalDialog<TfrmProjectSettings>([](TfrmProjectSettings& d) {
             d.cbHeaderBg->Select(0x0000FF);
             d.btnCancel->click();
         }, [&] { w.ProjectSettings1->trigger(); }));
@@ -219,7 +198,7 @@ private slots:
         QCOMPARE(ReadText(HeaderBgPath(root, p.FirstID)), std::string("#123456"));
         QVERIFY(!w.ProjectDirty());
 
-        QVERIFY(OnSettingsDialog(&FOwner, [](TfrmProjectSettings& d) {
+        QVERIFY(WithModalDialog<TfrmProjectSettings>([](TfrmProjectSettings& d) {
             d.cbHeaderBg->Select(0x0000FF);
             d.edProjTitle->setText("Renamed");
             d.btnOk->click();
@@ -243,7 +222,7 @@ private slots:
         // A settings file that cannot be written is reported; the window keeps the settings.
         std::filesystem::remove(settingsFile);
         std::filesystem::create_directories(std::filesystem::path(settingsFile) / "blocker");
-        QVERIFY(OnSettingsDialog(&FOwner, [](TfrmProjectSettings& d) {
+        QVERIFY(WithModalDialog<TfrmProjectSettings>([](TfrmProjectSettings& d) {
             d.edProjTitle->setText("Kept");
             d.btnOk->click();
         }, [&] { w.ProjectSettings1->trigger(); }));
@@ -254,7 +233,7 @@ private slots:
 
     void newProjectRunsTheDialogAndWritesTheWelcomeTopicInTheNewLook() {
         TfrmMain w(FPrompts, {});
-        QVERIFY(OnSettingsDialog(&FOwner, [](TfrmProjectSettings& d) {
+        QVERIFY(WithModalDialog<TfrmProjectSettings>([](TfrmProjectSettings& d) {
             d.edProjTitle->setText("Fresh Manual");
             d.cmbBodyFontSize->setEditText("22");
             d.btnOk->click();

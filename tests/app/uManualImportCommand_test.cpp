@@ -1,6 +1,7 @@
 // File > Import HTML Manual... in the window: the topics join the open project in memory beside
 // the author's unsaved edits, only new files are written, the report is shown; the window holds
 // the project's lock, so the command line refuses to import behind its back.
+#include "support/ModalTestSupport.h"
 #include "support/WindowTestSupport.h"
 
 #include "uManualImportCommand.h"
@@ -32,18 +33,14 @@ private slots:
         FPrompts->OpenAnswers.push_back(std::string(PAGEWELL_TEST_DATA_DIR "/manuals/sidemenu/index.html"));
         QString report;
         bool buddy = false;
-        QTimer poll;  // the progress dialog comes first, then the report
-        connect(&poll, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<TfrmManualImportReport*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            buddy = dialog->lblReport->buddy() == dialog->memReport;
-            report = dialog->memReport->toPlainText();
-            dialog->btnOK->click();
-        });
-        poll.start(20);
-        W->ImportHtmlManual1->trigger();
-        poll.stop();
+        // The progress dialog comes first, then the report.
+        QVERIFY(WithModalDialog<TfrmManualImportReport>(
+            [&](TfrmManualImportReport& ADialog) {
+                buddy = ADialog.lblReport->buddy() == ADialog.memReport;
+                report = ADialog.memReport->toPlainText();
+                ADialog.btnOK->click();
+            },
+            [&] { W->ImportHtmlManual1->trigger(); }));
         QVERIFY(buddy);
 
         QVERIFY2(report.startsWith("Pages imported: 5\nTopics made: 5\n"), qPrintable(report));

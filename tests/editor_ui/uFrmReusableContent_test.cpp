@@ -1,6 +1,7 @@
 // The Variables, Snippets, Conditions dialog, opened through the main window's command on a real
 // project with the real editor page: what the grids show, what Save writes, and the tokens the
 // insert buttons put at the page's caret.
+#include "app/support/ModalTestSupport.h"
 #include "support/TEditorHarness.h"
 
 #include "app/support/AppTestSupport.h"
@@ -49,20 +50,7 @@ class FrmReusableContentTest : public QObject {
     }
     // Runs the command; AStep acts on the dialog once it shows and must close it.
     void RunDialog(const std::function<void(TfrmReusableContent&)>& AStep) {
-        FDialogSeen = false;
-        QPointer<QTimer> timer = new QTimer(W.get());
-        timer->setInterval(20);
-        connect(timer, &QTimer::timeout, timer, [this, timer, AStep] {
-            if (auto* d = qobject_cast<TfrmReusableContent*>(QApplication::activeModalWidget())) {
-                timer->stop();
-                timer->deleteLater();
-                FDialogSeen = true;
-                AStep(*d);
-            }
-        });
-        timer->start();
-        W->VariablesSnippetsConditions1->trigger();
-        delete timer.data();
+        FDialogSeen = WithModalDialog<TfrmReusableContent>(AStep, [this] { W->VariablesSnippetsConditions1->trigger(); });
     }
     static void Fill(QTableWidget* AGrid, int ARow, const QString& AName, const QString& AValue) {
         AGrid->setItem(ARow, 0, new QTableWidgetItem(AName));

@@ -1,5 +1,6 @@
 // The formatting toolbar, the Edit menu and Create Topic Link of the main window with the real
 // editor page: what the page is sent, what it then holds, and the toolbar following the caret.
+#include "app/support/ModalTestSupport.h"
 #include "support/TEditorHarness.h"
 
 #include "app/support/AppTestSupport.h"
@@ -225,17 +226,15 @@ private slots:
         Start();
         Select("#sv-body p", "hello world");
         Js("getSelection().collapseToEnd()");
-        bool picked = false;
-        QTimer::singleShot(0, this, [&] {
-            auto* dialog = qobject_cast<TfrmPickTopic*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            QCOMPARE(dialog->tvPick->topLevelItemCount(), 2);
-            dialog->tvPick->setCurrentItem(dialog->tvPick->topLevelItem(1));
-            picked = true;
-            dialog->btnOK->click();
-        });
-        W->Toolbar->btnTopicLink->click();
-        QVERIFY(picked);
+        int offered = 0;
+        QVERIFY(WithModalDialog<TfrmPickTopic>(
+            [&](TfrmPickTopic& ADialog) {
+                offered = ADialog.tvPick->topLevelItemCount();
+                ADialog.tvPick->setCurrentItem(ADialog.tvPick->topLevelItem(1));
+                ADialog.btnOK->click();
+            },
+            [&] { W->Toolbar->btnTopicLink->click(); }));
+        QCOMPARE(offered, 2);
         const QString link = QStringLiteral("<a href=\"doc:%1\">Q&amp;A/B</a>").arg(QString::fromStdString(FProject.Second));
         QVERIFY(PageBodyMatches(QRegularExpression::escape(link)));
         QCOMPARE(SentCommands().size(), 1);
@@ -252,8 +251,8 @@ private slots:
 
         // Cancelling the picker sends nothing.
         RecordSent();
-        QTimer::singleShot(0, this, [] { QApplication::activeModalWidget()->close(); });
-        W->Toolbar->btnTopicLink->click();
+        QVERIFY(WithModalDialog<TfrmPickTopic>([](TfrmPickTopic& ADialog) { ADialog.close(); },
+                                               [&] { W->Toolbar->btnTopicLink->click(); }));
         QCOMPARE(SentCommands(), QStringList());
     }
 };
