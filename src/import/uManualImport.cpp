@@ -19,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <system_error>
@@ -151,6 +152,53 @@ void WriteNewFile(const std::string& APath, std::string_view ABytes, std::vector
 
 }  // namespace
 
+namespace {
+
+// Staging folders sit in the project folder under this prefix while an import is prepared; the
+// plan removes its own. One left behind by a process that was killed is removed by the next
+// import of the project, unless it belongs to a plan this process still holds.
+const std::string kStagingPrefix = ".pagewell-import-";
+
+std::mutex& LiveStagingsMutex() {
+    static std::mutex m;
+    return m;
+}
+std::set<std::string>& LiveStagings() {
+    static std::set<std::string> live;
+    return live;
+}
+
+void RemoveStaleStagings(const std::string& ARoot) {
+    std::lock_guard<std::mutex> lock(LiveStagingsMutex());
+    std::error_code ec;
+    for (fs::directory_iterator it(ARoot, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (StartsWith(name, kStagingPrefix) && it->is_directory(ec) && !LiveStagings().count(it->path().string())) {
+            std::error_code removeError;
+            fs::remove_all(it->path(), removeError);
+        }
+    }
+}
+
+std::string MakeStaging(const std::string& ARoot) {
+    std::lock_guard<std::mutex> lock(LiveStagingsMutex());
+    const std::string staging = CombinePath(ARoot, kStagingPrefix + NewGuidHex().substr(0, 12));
+    std::error_code ec;
+    if (!fs::create_directory(staging, ec))
+        throw EAppError("Cannot create folder \"" + staging + "\": " + (ec ? ec.message() : "it exists"));
+    LiveStagings().insert(staging);
+    return staging;
+}
+
+void DropStaging(const std::string& AStaging) {
+    std::error_code ec;
+    fs::remove_all(AStaging, ec);
+    std::lock_guard<std::mutex> lock(LiveStagingsMutex());
+    LiveStagings().erase(AStaging);
+}
+
+}  // namespace
+
 struct TManualImportPlan {
     std::string ProjectRoot;
     std::string Staging;  // the copied files, laid out as in the project
@@ -162,10 +210,8 @@ struct TManualImportPlan {
     TManualImportOptions Options;
 
     ~TManualImportPlan() {
-        if (!Staging.empty()) {
-            std::error_code ec;
-            fs::remove_all(Staging, ec);
-        }
+        if (!Staging.empty())
+            DropStaging(Staging);
     }
 };
 
@@ -618,8 +664,8 @@ TManualImportPlanPtr PrepareManualImport(const TDocProject& AProject, const TPro
     plan->ProjectRoot = root;
     plan->ParentID = AOptions.ParentID;
     plan->Options = AOptions;
-    plan->Staging = CombinePath(root, ".pagewell-import-" + NewGuidHex().substr(0, 12));
-    fs::create_directory(plan->Staging);
+    RemoveStaleStagings(root);
+    plan->Staging = MakeStaging(root);
     TImportTree tree(ExtractFileDir(start), AOptions.Excludes);
     TPlanBuilder(*plan, AProject, ASettings, tree).Run(start);
     return plan;

@@ -262,8 +262,20 @@ TEST(ManualImport, aFailedOrCancelledWriteLeavesTheProjectAsItWas) {
     fs::remove(p.Root() + "/assets/css", ec);
     EXPECT_EQ(Snapshot(p.Root()), before);
 
-    // Succeeding after all, the older picture keeps its name.
+    // Succeeding after all, the older picture keeps its name. The staging folder of an import
+    // that was killed is cleared away; that of a plan still held is not.
+    PutFile(p.Root() + "/.pagewell-import-0123456789ab/assets/images/logo.png", "left by a killed import");
+    TManualImportPlanPtr held = PrepareManualImport(p.Project, p.Settings, start, {});
     const TManualImportReport report = ImportManual(p.Project, p.Settings, start, {}, true);
+    EXPECT_FALSE(fs::exists(p.Root() + "/.pagewell-import-0123456789ab"));
+    size_t stagings = 0;
+    for (const auto& e : fs::directory_iterator(p.Root()))
+        stagings += e.path().filename().string().rfind(".pagewell-import-", 0) == 0;
+    EXPECT_EQ(stagings, 1u);
+    held.reset();
+    EXPECT_FALSE(fs::exists(p.Root() + "/.pagewell-import-0123456789ab"));
+    for (const auto& e : fs::directory_iterator(p.Root()))
+        EXPECT_NE(e.path().filename().string().rfind(".pagewell-import-", 0), 0u) << e.path();
     EXPECT_EQ(GetFile(p.Root() + "/assets/images/logo.png"), "an older picture of the same name");
     EXPECT_NE(BodyOf(p.Project, "Nested Manual").find("assets/images/logo_2.png"), std::string::npos);
     EXPECT_EQ(p.Project.Topics().size(), 7u);
