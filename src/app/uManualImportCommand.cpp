@@ -68,9 +68,11 @@ TfrmManualImportReport::TfrmManualImportReport(const TManualImportReport& ARepor
     setObjectName("frmManualImportReport");
     setWindowTitle("Import HTML Manual");
     auto* layout = new QVBoxLayout(this);
-    lblSummary = new QLabel(QString("%1 topics and %2 assets were added to the project. Save the project to keep them.")
-                                .arg(AReport.Topics)
-                                .arg(AReport.Assets),
+    const auto count = [](size_t AN, const char* AOne, const char* AMany) {
+        return QString("%1 %2").arg(AN).arg(AN == 1 ? AOne : AMany);
+    };
+    lblSummary = new QLabel(QString("%1 and %2 were added to the project. Save the project to keep them.")
+                                .arg(count(AReport.Topics, "topic", "topics"), count(AReport.Assets, "asset", "assets")),
                             this);
     lblSummary->setObjectName("lblSummary");
     lblSummary->setWordWrap(true);

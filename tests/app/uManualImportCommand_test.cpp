@@ -31,17 +31,19 @@ private slots:
         const std::string treeBefore = ReadFileBytes(treeFile);
 
         FPrompts->OpenAnswers.push_back(std::string(PAGEWELL_TEST_DATA_DIR "/manuals/sidemenu/index.html"));
-        QString report;
+        QString report, summary;
         bool buddy = false;
         // The progress dialog comes first, then the report.
         QVERIFY(WithModalDialog<TfrmManualImportReport>(
             [&](TfrmManualImportReport& ADialog) {
                 buddy = ADialog.lblReport->buddy() == ADialog.memReport;
                 report = ADialog.memReport->toPlainText();
+                summary = ADialog.lblSummary->text();
                 ADialog.btnOK->click();
             },
             [&] { W->ImportHtmlManual1->trigger(); }));
         QVERIFY(buddy);
+        QCOMPARE(summary, QString("5 topics and 1 asset were added to the project. Save the project to keep them."));
 
         QVERIFY2(report.startsWith("Pages imported: 5\nTopics made: 5\n"), qPrintable(report));
         QVERIFY(report.contains("body>div.sidebar (5 pages)"));
