@@ -17,6 +17,20 @@ std::optional<std::string> ReadIfExists(const std::string& APath) {
     return ReadUtf8File(APath);
 }
 
+// Writes the file only when it does not already hold ABytes: the window saves the header at
+// every topic switch, and most switches change nothing.
+void WriteIfChanged(const std::string& APath, const std::string& ABytes) {
+    if (FileExists(APath)) {
+        try {
+            if (ReadFileBytes(APath) == ABytes)
+                return;
+        } catch (const std::exception&) {
+            // unreadable: written anew below
+        }
+    }
+    WriteUtf8File(APath, ABytes);
+}
+
 }  // namespace
 
 std::string HeaderHtmlPath(const std::string& ARootPath, const std::string& AID) {
@@ -60,8 +74,8 @@ TTopicHeader LoadTopicHeader(const TDocProject& AProject, const TProjectSettings
 
 void SaveTopicHeader(const std::string& ARootPath, const std::string& AID, const TTopicHeader& AHeader) {
     const bool forTopic = !AID.empty();
-    WriteUtf8File(forTopic ? HeaderHtmlPath(ARootPath, AID) : DefaultHeaderHtmlPath(ARootPath), AHeader.Html);
-    WriteUtf8File(forTopic ? HeaderBgPath(ARootPath, AID) : DefaultHeaderBgPath(ARootPath), AHeader.Bg);
+    WriteIfChanged(forTopic ? HeaderHtmlPath(ARootPath, AID) : DefaultHeaderHtmlPath(ARootPath), AHeader.Html);
+    WriteIfChanged(forTopic ? HeaderBgPath(ARootPath, AID) : DefaultHeaderBgPath(ARootPath), AHeader.Bg);
 }
 
 TTopicHeader PublishedTopicHeader(const TDocProject& AProject, const std::string& AID, THeaderTitleForm ATitleForm) {

@@ -3,6 +3,7 @@
 #include "common/TestHelpers.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -92,6 +93,22 @@ TEST_F(TopicHeaders, SaveWritesBothFilesAndLoadReadsThemBack) {
     SaveTopicHeader(FTmp.Path(), "", TTopicHeader{"", "#000000"});
     EXPECT_EQ(GetFile(FTmp / "meta/header_default.html"), "");
     EXPECT_EQ(GetFile(FTmp / "meta/headerbg_default.txt"), "#000000");
+
+    // Saving what the files hold leaves them alone (each write replaces the file, so its inode
+    // would change); a changed part is written, and only that one.
+    const auto inode = [&](const std::string& AName) {
+        struct stat st {};
+        EXPECT_EQ(::stat((FTmp / ("meta/" + AName)).c_str(), &st), 0) << AName;
+        return st.st_ino;
+    };
+    const auto htmlBefore = inode(TopicHtml()), bgBefore = inode(TopicBg());
+    SaveTopicHeader(FTmp.Path(), FID, h);
+    EXPECT_EQ(inode(TopicHtml()), htmlBefore);
+    EXPECT_EQ(inode(TopicBg()), bgBefore);
+    SaveTopicHeader(FTmp.Path(), FID, TTopicHeader{h.Html, "#FFFFFF"});
+    EXPECT_EQ(inode(TopicHtml()), htmlBefore);
+    EXPECT_NE(inode(TopicBg()), bgBefore);
+    EXPECT_EQ(LoadTopicHeader(FProject, FSettings, FID), (TTopicHeader{h.Html, "#FFFFFF"}));
 }
 
 // The publishers: the topic's own file, then the project default file, then the 14px title.
