@@ -4,7 +4,7 @@
 // the viewer load. No npm packages; see README.md.
 //
 //   node bench/viewer/run.mjs --site OUT/build/webhelp --queries SITE/queries.json [--runs 3]
-//        [--chromium /usr/bin/chromium] [--json results.json]
+//        [--chromium /usr/bin/chromium] [--json results.json] [--only "two words"]
 import { spawn } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
@@ -301,6 +301,7 @@ async function main() {
   const results = [];
   {
     for (const q of queries) {
+      if (args.only && q.name !== args.only) continue;
       const paste = [], typed = [];
       for (let r = 0; r < args.runs; r++) {
         paste.push(await measureQuery(args.chromium, url, q.text, true));

@@ -18,8 +18,9 @@ time_median() {
   for ((i = 0; i < runs; i++)); do
     local t0 t1 c
     t0=$(date +%s%N)
-    c=$( { /usr/bin/time -f '%U %S' "$@" > /dev/null 2> /dev/null; } 2>&1 | tail -1 )
+    /usr/bin/time -o "$work/.time" -f '%U %S' "$@" > /dev/null 2> /dev/null
     t1=$(date +%s%N)
+    c=$(tail -1 "$work/.time")
     walls+=($(( (t1 - t0) / 1000000 )))
     cpus+=($(awk -v u="${c%% *}" -v s="${c##* }" 'BEGIN { printf "%d", (u + s) * 1000 }'))
   done

@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 QString Id(char AChar) { return QString(32, QChar(AChar)); }
@@ -79,9 +81,15 @@ QJsonObject Node(char AId, QJsonArray AChildren = {}) {
 
 QString TextOf(const TFixtureTopic& AT) { return AT.Text ? QString::fromUtf8(AT.Text) : LongText(); }
 
+struct TSiteTopic {
+    QString Id, Title, Text, Keywords;
+};
+
 // Writes both viewers beside the same data: index.html (today's viewer, prebuilt index in tiny
-// pieces) and frozen.html (the frozen viewer, search.js).
-void WriteSite(const QString& ARoot) {
+// pieces) and frozen.html (the frozen viewer, search.js). ATopics in search.json order; ATocIds
+// the ids of ARoots depth-first.
+void WriteSite(const QString& ARoot, const QJsonArray& ARoots, const std::vector<std::string>& ATocIds,
+               const std::vector<TSiteTopic>& ATopics) {
     const QString templates = ViewerTemplateDir();
     QByteArray html = ReadAll(templates + "/app.html");
     html.replace("<title>WebHelp</title>", "<title>Parity Help</title>");
@@ -94,27 +102,57 @@ void WriteSite(const QString& ARoot) {
     Put(ARoot + "/frozen.html", frozen);
     Put(ARoot + "/frozen-app.js", ReadAll(PAGEWELL_SOURCE_DIR "/tests/viewer/fixtures/frozen-app.js"));
 
-    const QJsonArray roots{Node('A'), Node('B', {Node('C'), Node('D')}), Node('F', {Node('I')})};
-    Put(ARoot + "/toc.js", "window.__SV_TOC = " + QJsonDocument(QJsonObject{{"roots", roots}}).toJson(QJsonDocument::Compact) + ";");
-    // search.json order differs from the contents order on purpose.
-    const char order[] = {'I', 'E', 'D', 'C', 'H', 'B', 'A', 'G', 'F'};
-    TSearchIndexBuilder builder({Id('A').toStdString(), Id('B').toStdString(), Id('C').toStdString(),
-                                 Id('D').toStdString(), Id('F').toStdString(), Id('I').toStdString()},
-                                {/*ShardBytes=*/60, /*TopicsPerTextPiece=*/2});
+    Put(ARoot + "/toc.js", "window.__SV_TOC = " + QJsonDocument(QJsonObject{{"roots", ARoots}}).toJson(QJsonDocument::Compact) + ";");
+    TSearchIndexBuilder builder(ATocIds, {/*ShardBytes=*/60, /*TopicsPerTextPiece=*/2});
     QJsonArray entries;
-    for (char c : order)
-        for (const TFixtureTopic& t : kTopics)
-            if (t.Id == c) {
-                const QString file = "topics/" + Id(c) + ".html";
-                entries.append(QJsonObject{{"id", Id(c)}, {"title", QString::fromUtf8(t.Title)}, {"file", file},
-                                           {"text", TextOf(t)}, {"keywords", QString::fromUtf8(t.Keywords)}});
-                builder.Add(Id(c).toStdString(), t.Title, file.toStdString(), TextOf(t).toStdString(), t.Keywords);
-                Put(ARoot + "/" + file, "<!doctype html><html><head><meta charset=\"utf-8\"></head><body><h1>" +
-                                            QByteArray(t.Title) + "</h1></body></html>");
-            }
+    for (const TSiteTopic& t : ATopics) {
+        const QString file = "topics/" + t.Id + ".html";
+        entries.append(QJsonObject{{"id", t.Id}, {"title", t.Title}, {"file", file}, {"text", t.Text}, {"keywords", t.Keywords}});
+        builder.Add(t.Id.toStdString(), t.Title.toStdString(), file.toStdString(), t.Text.toStdString(), t.Keywords.toStdString());
+        Put(ARoot + "/" + file, "<!doctype html><html><head><meta charset=\"utf-8\"></head><body><h1>" + t.Title.toUtf8() +
+                                    "</h1></body></html>");
+    }
     Put(ARoot + "/search.js",
         "window.__SV_SEARCH = " + QJsonDocument(QJsonObject{{"topics", entries}}).toJson(QJsonDocument::Compact) + ";");
     builder.Write(ARoot.toStdString());
+}
+
+void WriteSite(const QString& ARoot) {
+    const QJsonArray roots{Node('A'), Node('B', {Node('C'), Node('D')}), Node('F', {Node('I')})};
+    // search.json order differs from the contents order on purpose.
+    std::vector<TSiteTopic> topics;
+    for (char c : {'I', 'E', 'D', 'C', 'H', 'B', 'A', 'G', 'F'})
+        for (const TFixtureTopic& t : kTopics)
+            if (t.Id == c)
+                topics.push_back({Id(c), QString::fromUtf8(t.Title), TextOf(t), QString::fromUtf8(t.Keywords)});
+    WriteSite(ARoot, roots, {Id('A').toStdString(), Id('B').toStdString(), Id('C').toStdString(), Id('D').toStdString(),
+                             Id('F').toStdString(), Id('I').toStdString()},
+              topics);
+}
+
+// 150 topics that share words, for lists longer than the viewer shows: 30 chapters of 3
+// pages, and one topic per chapter left out of the contents. Many scores tie.
+void WriteLongListSite(const QString& ARoot) {
+    auto id = [](int AN) { return QString("t%1").arg(AN, 3, 10, QChar('0')); };
+    std::vector<TSiteTopic> topics;
+    for (int i = 0; i < 150; ++i) {
+        QString text = "word" + QString::number(i) + ".";
+        for (int k = 0; k < i % 9; ++k)
+            text += " common ground";
+        topics.push_back({id(i), (i % 10 ? "Topic " : "Common topic ") + QString::number(i), text, i % 15 ? "" : "common"});
+    }
+    auto node = [&](int AN, QJsonArray AChildren = {}) {
+        return QJsonObject{{"id", id(AN)}, {"title", topics[AN].Title}, {"file", "topics/" + id(AN) + ".html"}, {"children", AChildren}};
+    };
+    QJsonArray roots;
+    std::vector<std::string> tocIds;
+    for (int c = 0; c < 150; c += 5) {
+        roots.append(node(c, {node(c + 1), node(c + 2), node(c + 3)}));  // c + 4 is search-only
+        for (int k = 0; k < 4; ++k)
+            tocIds.push_back(id(c + k).toStdString());
+    }
+    std::reverse(topics.begin(), topics.end());  // search.json order apart from the contents
+    WriteSite(ARoot, roots, tocIds, topics);
 }
 
 }  // namespace
@@ -207,6 +245,44 @@ private slots:
         Type(*FFrozen, "inst");
         QVERIFY(ResultsDrawn(*FNew));
         QCOMPARE(ResultsMarkup(*FNew), ResultsMarkup(*FFrozen));
+    }
+
+    // Lists longer than the viewer draws in one step: the same ids, count line and titles as the
+    // frozen viewer; a query typed while the rows of the one before are still coming replaces them.
+    void longListsAsTheFrozenViewer() {
+        const QString root = FDir.path() + "/long";
+        WriteLongListSite(root);
+        TViewerHarness now, frozen;
+        QVERIFY(now.Load(root + "/index.html"));
+        QVERIFY(frozen.Load(root + "/frozen.html"));
+        const auto rows = [](TViewerHarness& AViewer) {
+            return AViewer.Js("document.getElementById('sv-results-count').textContent + '\\n' + "
+                              "Array.from(document.querySelectorAll('.sv-result')).map(function(a){"
+                              "return a.dataset.id + ' ' + a.querySelector('.sv-result-title').innerHTML;}).join('\\n')")
+                .toString();
+        };
+        const QString drawn = "!document.getElementById('sv-results').hasAttribute('aria-busy')";
+        for (const char* q : {"common", "c", "topic common", "ground", "word1"}) {
+            QCOMPARE(now.JsAwait("__SV_VIEWER.search(" + JsString(q) + ")").toStringList(),
+                     frozen.Js("__SV_VIEWER.search(" + JsString(q) + ")").toStringList());
+            Type(now, q);
+            Type(frozen, q);
+            QVERIFY(now.WaitFor(drawn));
+            QCOMPARE(rows(now), rows(frozen));
+        }
+        QVERIFY(rows(frozen).startsWith("61 topics found"));
+
+        // As soon as the first rows of "ground" (133 topics) are there, "word7" is typed.
+        now.Js("(function(){var c=document.getElementById('sv-results-count');var o=new MutationObserver(function(){"
+               "if(!c.textContent)return;o.disconnect();window.rowsAtSwitch=document.querySelectorAll('.sv-result').length;"
+               "var s=document.getElementById('sv-search');s.value='word7';s.dispatchEvent(new Event('input'));});"
+               "o.observe(c,{childList:true,characterData:true,subtree:true});})()");
+        Type(now, "ground");
+        Type(frozen, "word7");
+        QVERIFY(now.WaitFor("document.getElementById('sv-search').value === 'word7' && " + drawn));
+        QVERIFY(now.Js("window.rowsAtSwitch").toInt() < 100);
+        QCOMPARE(rows(now), rows(frozen));
+        QVERIFY(rows(now).startsWith("11 topics found"));
     }
 
     void brokenPiecesShowTheIncompleteMessage_data() {

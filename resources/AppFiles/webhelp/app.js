@@ -408,8 +408,6 @@
     return out;
   }
 
-  // Hits of one term: Map of topic number -> {fields, exactFields, count}, where count sums the
-  // body counts of every word beginning with the term.
   var TITLE = 1, KEYWORD = 2, BODY = 4;
 
   function lowerBound(arr, key) {
@@ -420,16 +418,9 @@
 
   function startsWith(s, prefix) { return s.lastIndexOf(prefix, 0) === 0; }
 
-  function addHit(hits, no, fields, exactFields, count) {
-    var h = hits.get(no);
-    if (!h) { h = { fields: 0, exactFields: 0, count: 0 }; hits.set(no, h); }
-    h.fields |= fields;
-    h.exactFields |= exactFields;
-    h.count += count;
-  }
-
-  // Hits of one term over the topics of the prebuilt index, in typed arrays by topic number
-  // (a term of a large manual hits thousands of topics); forEach as a Map of hits has it.
+  // Hits of one term, in typed arrays by topic number (a term of a large manual hits thousands
+  // of topics): the fields it occurs in, the fields where a word equals it, and the body count
+  // summed over every word that begins with it; list holds the topics hit, in the order found.
   function DenseHits(n) {
     this.fields = new Uint8Array(n);
     this.exact = new Uint8Array(n);
@@ -443,15 +434,8 @@
     this.exact[no] |= exactFields;
     this.count[no] += count;
   };
-  DenseHits.prototype.forEach = function (fn) {
-    var h = { fields: 0, exactFields: 0, count: 0 };
-    for (var i = 0; i < this.list.length; i++) {
-      var no = this.list[i];
-      h.fields = this.fields[no];
-      h.exactFields = this.exact[no];
-      h.count = this.count[no];
-      fn(h, no);
-    }
+  DenseHits.prototype.score = function (no) {
+    return fieldScore(this.fields[no], this.exact[no], this.count[no]);
   };
 
   // ---- the prebuilt index: search/index.js and its numbered pieces -------------------------
@@ -580,10 +564,10 @@
     }
     var vocab = Array.from(map.keys()).sort();
     function lookup(term) {
-      var hits = new Map();
+      var hits = new DenseHits(tocOrder.length);
       for (var i = lowerBound(vocab, term); i < vocab.length && startsWith(vocab[i], term); i++) {
         var exact = vocab[i] === term;
-        map.get(vocab[i]).forEach(function (hit, no) { addHit(hits, no, hit.fields, exact ? hit.fields : 0, hit.count); });
+        map.get(vocab[i]).forEach(function (hit, no) { hits.add(no, hit.fields, exact ? hit.fields : 0, hit.count); });
       }
       return Promise.resolve(hits);
     }
@@ -656,54 +640,76 @@
 
   // Every term must occur (as a word prefix) somewhere in the topic; title and keyword hits
   // rank first, then body frequency; ties keep the viewer's topic order. Resolves with
-  // {terms, results: [topic number...], source}.
+  // {terms, results: [topic number...], source}, or with null once stillWanted() (if given)
+  // says that a later query has taken its place.
   //
   // With the prebuilt index the longer terms are looked up first (they are the rarer ones as a
   // rule, so the candidates shrink soonest); once at most VERIFY_LIMIT candidates are left, the
   // remaining terms are matched against those topics' own words instead of loading their shards.
   // A score is a sum of halves, so the order of the terms does not change it.
-  function search(query) {
+  function search(query, stillWanted) {
     var terms = queryTerms(query);
     return searchSource().then(function (source) {
       if (!terms.length) return { terms: terms, results: [], source: source };
       var order = source.topicWords ? terms.slice().sort(function (a, b) { return b.length - a.length; }) : terms;
-      var scores = null, k = 0;
+      var score = null, cands = null, k = 0;   // score by topic number, of the topics in cands
       function next() {
-        if (k >= order.length || (scores && !scores.size)) return Promise.resolve();
-        if (scores && source.topicWords && scores.size <= VERIFY_LIMIT) return verify(order.slice(k));
+        if (stillWanted && !stillWanted()) return Promise.resolve(false);
+        if (k >= order.length || (cands && !cands.length)) return Promise.resolve(true);
+        if (cands && source.topicWords && cands.length <= VERIFY_LIMIT) return verify(order.slice(k));
         return source.lookup(order[k++]).then(function (hits) {
-          var nextScores = new Map();
-          hits.forEach(function (h, no) {
-            if (scores && !scores.has(no)) return;
-            nextScores.set(no, (scores ? scores.get(no) : 0) + fieldScore(h.fields, h.exactFields, h.count));
-          });
-          scores = nextScores;
+          var list = hits.list, i, no;
+          if (!cands) {
+            score = new Float64Array(hits.fields.length);
+            for (i = 0; i < list.length; i++) { no = list[i]; score[no] = hits.score(no); }
+            cands = list;
+          } else {
+            var kept = [];
+            for (i = 0; i < cands.length; i++) {
+              no = cands[i];
+              if (hits.fields[no]) { score[no] += hits.score(no); kept.push(no); }
+            }
+            cands = kept;
+          }
           return next();
         });
       }
       function verify(rest) {
-        var nos = Array.from(scores.keys());
-        return Promise.all(nos.map(source.topicWords)).then(function (list) {
-          var nextScores = new Map();
+        return Promise.all(cands.map(source.topicWords)).then(function (list) {
+          if (stillWanted && !stillWanted()) return false;
+          var kept = [];
           list.forEach(function (w, i) {
-            var score = scores.get(nos[i]);
+            var no = cands[i], add = 0;
             for (var j = 0; j < rest.length; j++) {
               var h = hitInWords(w, rest[j]);
               if (!h.fields) return;
-              score += fieldScore(h.fields, h.exactFields, h.count);
+              add += fieldScore(h.fields, h.exactFields, h.count);
             }
-            nextScores.set(nos[i], score);
+            score[no] += add;
+            kept.push(no);
           });
-          scores = nextScores;
+          cands = kept;
+          return true;
         });
       }
-      return next().then(function () {
-        var results = [];
-        scores.forEach(function (score, no) { if (tocOrder[no]) results.push({ no: no, score: score }); });
-        results.sort(function (a, b) { return b.score - a.score || a.no - b.no; });
-        return { terms: terms, results: results.map(function (r) { return r.no; }), source: source };
+      return next().then(function (wanted) {
+        if (!wanted) return null;
+        return { terms: terms, results: rank(cands || [], score), source: source };
       });
     });
+  }
+
+  // The topic numbers by falling score, ties by number. Scores are halves, so twice a score is
+  // a whole number: the sort runs on (top - 2 * score) * n + number, a whole number below 2^53,
+  // which the typed array sorts natively.
+  function rank(cands, score) {
+    var n = tocOrder.length, top = 0, i, keys = [];
+    for (i = 0; i < cands.length; i++) if (cands[i] < n && score[cands[i]] > top) top = score[cands[i]];
+    top *= 2;
+    for (i = 0; i < cands.length; i++) if (cands[i] < n) keys.push((top - 2 * score[cands[i]]) * n + cands[i]);
+    var sorted = new Float64Array(keys).sort(), out = new Array(sorted.length);
+    for (i = 0; i < sorted.length; i++) out[i] = sorted[i] % n;
+    return out;
   }
 
   function matchesTerm(word, terms) {
@@ -751,21 +757,37 @@
   }
 
   var searchSeq = 0;           // each query supersedes the one before
-  var excerptObserver = null;
+  var ROWS_PER_TASK = 20;      // result rows drawn in one task: the count line comes with the first
+  var EXCERPT_LOADS = 2;       // text pieces loading at a time for excerpts
 
   function showIncomplete() {
+    excerptWanted = [];
     el.resultsList.textContent = "";
     el.resultsCount.textContent = INCOMPLETE;
     el.results.removeAttribute("aria-busy");
   }
 
+  // Excerpts: a row asks for its text piece once it comes near the view, and at most
+  // EXCERPT_LOADS pieces load at once, the rows higher up first, so that the pieces the next
+  // keystroke needs never queue behind a screenful of excerpts of the one before.
+  var excerptObserver = null, excerptWanted = [], excerptLoading = 0;
+
+  function pumpExcerpts() {
+    while (excerptLoading < EXCERPT_LOADS && excerptWanted.length) {
+      var a = excerptWanted.shift();
+      if (!a.svPending || a.svPending.seq !== searchSeq || !a.svNear) continue;
+      excerptLoading++;
+      loadExcerpt(a).then(excerptDone, excerptDone);
+    }
+  }
+  function excerptDone() { excerptLoading--; pumpExcerpts(); }
+
   // Fills in the excerpt of a row once its text piece is there.
   function loadExcerpt(a) {
-    if (!a.svPending) return;
     var p = a.svPending;
     a.svPending = null;
     if (excerptObserver) excerptObserver.unobserve(a);
-    p.source.text(p.no).then(function (text) {
+    return p.source.text(p.no).then(function (text) {
       if (p.seq !== searchSeq) return;
       if (text) {
         var ex = document.createElement("span");
@@ -782,48 +804,63 @@
   function watchExcerpt(a) {
     if (!excerptObserver && window.IntersectionObserver) {
       excerptObserver = new IntersectionObserver(function (changes) {
-        changes.forEach(function (c) { if (c.isIntersecting) loadExcerpt(c.target); });
+        changes.forEach(function (c) {
+          c.target.svNear = c.isIntersecting;
+          if (c.isIntersecting) excerptWanted.push(c.target);
+        });
+        pumpExcerpts();
       }, { root: el.side, rootMargin: "200px 0px" });
     }
     if (excerptObserver) excerptObserver.observe(a);
-    else loadExcerpt(a);
+    else { a.svNear = true; excerptWanted.push(a); pumpExcerpts(); }
   }
 
+  function resultRow(r, no, seq) {
+    var t = tocOrder[no];
+    var li = document.createElement("li");
+    var a = document.createElement("a");
+    a.className = t.id === currentId ? "sv-result sv-current" : "sv-result";
+    a.href = "#" + encodeURIComponent(t.id);
+    a.dataset.id = t.id;
+    var title = document.createElement("span");
+    title.className = "sv-result-title";
+    appendHighlighted(title, r.source.title(no), r.terms);
+    a.appendChild(title);
+    a.setAttribute("data-pending", "");
+    a.svPending = { source: r.source, no: no, terms: r.terms, seq: seq };
+    li.appendChild(a);
+    return li;
+  }
+
+  // The first rows come with the count line, the others follow a task at a time, so that no
+  // task lays out the whole list; the results area stays busy until the last row is there.
   function drawResults(r, seq) {
     el.resultsList.textContent = "";
-    var n = r.results.length;
-    var frag = document.createDocumentFragment(), rows = [];
-    for (var i = 0; i < Math.min(n, MAX_RESULTS); i++) {
-      var no = r.results[i], t = tocOrder[no];
-      var li = document.createElement("li");
-      var a = document.createElement("a");
-      a.className = "sv-result";
-      a.href = "#" + encodeURIComponent(t.id);
-      a.dataset.id = t.id;
-      var title = document.createElement("span");
-      title.className = "sv-result-title";
-      appendHighlighted(title, r.source.title(no), r.terms);
-      a.appendChild(title);
-      a.setAttribute("data-pending", "");
-      a.svPending = { source: r.source, no: no, terms: r.terms, seq: seq };
-      rows.push(a);
-      li.appendChild(a);
-      frag.appendChild(li);
+    var n = r.results.length, shown = Math.min(n, MAX_RESULTS), i = 0;
+    function drawRows() {
+      var frag = document.createDocumentFragment(), rows = [];
+      for (var upTo = Math.min(shown, i + ROWS_PER_TASK); i < upTo; i++) {
+        var li = resultRow(r, r.results[i], seq);
+        rows.push(li.firstChild);
+        frag.appendChild(li);
+      }
+      el.resultsList.appendChild(frag);
+      rows.forEach(watchExcerpt);
+      if (i >= shown) el.results.removeAttribute("aria-busy");
+      else nextTask(function () { if (seq === searchSeq) drawRows(); });
     }
-    el.resultsList.appendChild(frag);
+    drawRows();
     el.resultsCount.textContent = countLine(n);
-    el.results.removeAttribute("aria-busy");
-    markCurrentResult(currentId);
-    rows.forEach(watchExcerpt);
   }
 
   function renderResults(query) {
     var seq = ++searchSeq;
+    excerptWanted = [];
     el.resultsCount.textContent = "";
     el.results.setAttribute("aria-busy", "true");
     if (excerptObserver) excerptObserver.disconnect();
-    return search(query).then(function (r) {
-      if (seq === searchSeq) drawResults(r, seq);
+    return search(query, function () { return seq === searchSeq; }).then(function (r) {
+      if (r && seq === searchSeq) drawResults(r, seq);
     }, function () {
       if (seq === searchSeq) showIncomplete();
     });
