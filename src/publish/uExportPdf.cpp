@@ -2,8 +2,10 @@
 
 #include "uContextIds.h"
 #include "uHtmlUtils.h"
+#include "uIndexEntries.h"
 #include "uPdfAssembly.h"
 #include "uPdfFrontMatter.h"
+#include "uPdfIndex.h"
 #include "uPdfOutline.h"
 #include "uProjectSettings.h"
 #include "uPublishCommon.h"
@@ -14,6 +16,7 @@
 #include "uUtils.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -221,8 +224,8 @@ TManualFinishResult FinishManualPdf(const TDocProject& AProject, const TManualDo
     parts.FBookmarks = ManualBookmarks(AManual.FSections, places);
     parts.FInfo = ManualDocumentInfo(AProject);
 
-    // The front matter: printed once, its numbers are those of the body pages, which do not
-    // depend on how many front pages there are.
+    // The front matter and the index are printed once each: their numbers are those of the
+    // pages from the first body page on, which do not depend on how many front pages there are.
     TPdfFrontMatter front;
     front.FTitle = AProject.Title();
     front.FFooterHtml = CopyrightFooterHtml(LoadPublishSettings(AProject));
@@ -232,6 +235,36 @@ TManualFinishResult FinishManualPdf(const TDocProject& AProject, const TManualDo
         front.FEntries.push_back({AManual.FSections[i].FHeading, AManual.FSections[i].FDepth, places[i].FPage + 1,
                                   PdfPlaceholderAddress(i)});
         frontDoc.FLinkTargets.push_back({places[i].FPage, places[i].FTop});
+    }
+    // The index behind the last body page, only when a topic with a section has an entry.
+    if (HasIndexEntries(AProject, TIndexOutput::Pdf)) {
+        const int bodyPages = PdfPageCount(ABodyPdf);
+        std::map<std::string, size_t> sectionOf;
+        for (size_t i = 0; i < AManual.FSections.size(); ++i)
+            sectionOf.emplace(AManual.FSections[i].FID, i);
+        TPdfExtraDocument indexDoc{"index", CombinePath(AWorkFolder, "index.pdf"), TPdfPlacement::AfterBody,
+                                   frontDoc.FLinkTargets};
+        try {
+            const std::vector<TPdfIndexLine> lines =
+                PdfIndexLines(BuildIndex(AProject, TIndexOutput::Pdf), [&](const std::string& AID) {
+                    const auto found = sectionOf.find(AID);
+                    return found == sectionOf.end()
+                               ? std::optional<TPdfIndexTarget>()
+                               : TPdfIndexTarget{places[found->second].FPage + 1, PdfPlaceholderAddress(found->second)};
+                });
+            const std::string html = CombinePath(AWorkFolder, "index.html");
+            WriteUtf8File(html, BuildPdfIndexHtml(lines, AOptions.FPaper,
+                                                  AStyleSheet.empty() ? "" : PdfDocumentAddress(AStyleSheet)));
+            PrintHtmlToPdf(html, indexDoc.FPdfFile, AOptions.FPrinterSearch, AOptions.FPaper);
+            WaitForFile(indexDoc.FPdfFile, PdfWaitTimeoutMs);
+        } catch (const std::exception& e) {
+            throw EAppError(std::string("Printing the index failed: ") + e.what());
+        }
+        parts.FExtras.push_back(std::move(indexDoc));
+        parts.FBookmarks.push_back({"Index", 0, bodyPages, 0});
+        front.FEntries.push_back({"Index", 0, bodyPages + 1, PdfPlaceholderAddress(frontDoc.FLinkTargets.size())});
+        frontDoc.FLinkTargets.push_back({bodyPages, 0});
+        ThrowIfCancelled(AOptions.FPublish);
     }
     // Without any section the title page stands alone.
     if (HasFrontPages(front)) {

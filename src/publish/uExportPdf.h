@@ -1,8 +1,8 @@
 // The PDF publisher: writes the whole project as one HTML document, manual.html (one section per
 // topic in table-of-contents order), with its style sheet and a copy of the assets into the
 // output folder, has the PDF printer (uPdfPrinter) print it, and finishes the print into
-// manual.pdf: title page and printed contents in front (uPdfFrontMatter, uPdfAssembly), page
-// numbers, bookmarks and metadata.
+// manual.pdf: title page and printed contents in front (uPdfFrontMatter, uPdfAssembly), the index
+// behind (uPdfIndex), page numbers, bookmarks and metadata.
 //
 // It reads the project as stored on disk. Failures are raised as EAppError: "Microsoft Edge not
 // found" when no printer exists, "PDF file was not created in time", start failures, file errors,
@@ -80,10 +80,12 @@ std::string BuildManualHtml(const TDocProject& AProject, TPdfPaper APaper = TPdf
                             const TPublishOptions& AOptions = {});
 
 // Everything after the body is printed to ABodyPdf (the print of AManual's manual.html, which
-// stays as it is): finds the heading pages in it, prints the front matter (uPdfFrontMatter:
-// title page, printed contents linking to those pages) through the same printer from a document
-// in AWorkFolder, and assembles AOutPdf (uPdfAssembly): body first and primary, front pages
-// before it, contents links, page numbers, bookmarks and document information. AStyleSheet is
+// stays as it is): finds the heading pages in it, prints the index (uPdfIndex, only when a topic
+// with a section has an index entry) and the front matter (uPdfFrontMatter: title page, printed
+// contents linking to those pages and to the index) through the same printer from documents in
+// AWorkFolder, and assembles AOutPdf (uPdfAssembly): body first and primary, front pages before
+// it, index pages behind it, links, page numbers, bookmarks (the index's last) and document
+// information. AStyleSheet is
 // the manual's style.css, which the front matter shares. Errors name the step.
 struct TManualFinishResult {
     int FFrontPages = 0;

@@ -33,10 +33,11 @@ std::unique_ptr<QPDF> OpenPdf(const std::string& AFile) {
     return pdf;
 }
 
-// Turns the placeholder links on APages into /Dest links to the body pages, which start at page
-// index AFrontPages of AAll. Returns how many links it turned.
+// Turns the placeholder links on APages into /Dest links to the pages from the first body page
+// on, which starts at page index AFrontPages of AAll. Returns how many links it turned.
 size_t LinkToBody(std::vector<QPDFPageObjectHelper>& AAll, size_t AFirst, size_t ACount, int AFrontPages,
-                  int ABodyPages, const TPdfExtraDocument& AExtra) {
+                  const TPdfExtraDocument& AExtra) {
+    const int pagesFromBody = static_cast<int>(AAll.size()) - AFrontPages;
     size_t links = 0;
     for (size_t p = AFirst; p < AFirst + ACount; ++p) {
         QPDFObjectHandle annots = AAll[p].getObjectHandle().getKey("/Annots");
@@ -56,9 +57,10 @@ size_t LinkToBody(std::vector<QPDFPageObjectHelper>& AAll, size_t AFirst, size_t
                 throw EAppError("link " + IntToStr(static_cast<long long>(*index)) + " on page " +
                                 IntToStr(static_cast<long long>(p + 1)) + " has no target");
             const TPdfBodyPlace& target = AExtra.FLinkTargets[*index];
-            if (target.FPage < 0 || target.FPage >= ABodyPages)
-                throw EAppError("link " + IntToStr(static_cast<long long>(*index)) + " leads to body page " +
-                                IntToStr(target.FPage + 1) + " of " + IntToStr(ABodyPages));
+            if (target.FPage < 0 || target.FPage >= pagesFromBody)
+                throw EAppError("link " + IntToStr(static_cast<long long>(*index)) + " leads to page " +
+                                IntToStr(target.FPage + 1) + " of " + IntToStr(pagesFromBody) +
+                                " from the first body page");
             annot.removeKey("/A");
             annot.replaceKey("/Dest", PdfPlaceDestination(AAll[static_cast<size_t>(AFrontPages + target.FPage)],
                                                           target.FTop));
@@ -83,6 +85,12 @@ std::optional<size_t> PdfPlaceholderIndex(std::string_view AAddress) {
     if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size())
         return std::nullopt;
     return index;
+}
+
+int PdfPageCount(const std::string& APdfFile) {
+    return Step("Counting the pages of " + APdfFile, [&] {
+        return static_cast<int>(QPDFPageDocumentHelper(*OpenPdf(APdfFile)).getAllPages().size());
+    });
 }
 
 TPdfAssemblyResult AssembleManualPdf(const TPdfManualParts& AParts, const std::string& AOutPdf) {
@@ -122,7 +130,7 @@ TPdfAssemblyResult AssembleManualPdf(const TPdfManualParts& AParts, const std::s
         const TPdfExtraDocument& extra = AParts.FExtras[i];
         size_t& first = extra.FPlacement == TPdfPlacement::BeforeBody ? nextFront : nextBack;
         result.FLinks += Step("Linking the " + extra.FName + " to the body pages", [&] {
-            return LinkToBody(all, first, pageCounts[i], result.FFrontPages, result.FBodyPages, extra);
+            return LinkToBody(all, first, pageCounts[i], result.FFrontPages, extra);
         });
         first += pageCounts[i];
     }

@@ -6,8 +6,10 @@
 // front of its first page, documents placed after it (an index, say) in list order behind its
 // last one. An extra document links to places in the body through placeholder addresses
 // (PdfPlaceholderAddress(i), printed as ordinary links); each such link becomes a /Dest link to
-// the body page of its target, counted after the front pages. Links of an extra document that
-// are no placeholders are copied as they are, so it must not link to places inside itself.
+// the page of its target, counted from the first body page (pages behind the body go on from
+// its last one, so a link may lead to a page of a document placed after the body). Links of an
+// extra document that are no placeholders are copied as they are, so it must not link to places
+// inside itself.
 //
 // Then every page from the first body page to the end gets its printed number (uPdfPageNumbers:
 // the body counts from 1, pages behind it go on counting), and the outline and document
@@ -26,7 +28,8 @@
 
 enum class TPdfPlacement { BeforeBody, AfterBody };
 
-// A place in the printed body: page index from 0 and points from the top of that page.
+// A place in the printed manual: page index from 0 counted from the first body page (the pages
+// behind the body follow its last one) and points from the top of that page.
 struct TPdfBodyPlace {
     int FPage = 0;
     double FTop = 0;
@@ -50,7 +53,7 @@ std::optional<size_t> PdfPlaceholderIndex(std::string_view AAddress);
 struct TPdfManualParts {
     std::string FBodyPdf;                   // the printed body (read, never changed)
     std::vector<TPdfExtraDocument> FExtras;
-    std::vector<TPdfBookmark> FBookmarks;   // pages counted in the body, from 0
+    std::vector<TPdfBookmark> FBookmarks;   // pages counted from the first body page, from 0
     TPdfDocumentInfo FInfo;
 };
 
@@ -60,6 +63,9 @@ struct TPdfAssemblyResult {
     int FBackPages = 0;
     size_t FLinks = 0;  // placeholder links turned into links to body pages
 };
+
+// The number of pages of APdfFile. Raises EAppError("Counting the pages of <file> failed: ...").
+int PdfPageCount(const std::string& APdfFile);
 
 // Writes the assembled manual to AOutPdf. Raises EAppError with the step: "Reading the printed
 // manual <file> failed: ...", "Merging the <name> into the manual failed: ...", "Linking the
