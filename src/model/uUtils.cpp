@@ -117,14 +117,33 @@ std::string ExpandFileName(const std::string& APath) {
 // ---- files -----------------------------------------------------------------------------------
 
 std::string ReadFileBytes(const std::string& AFileName) {
-    std::ifstream in(ToPath(AFileName), std::ios::binary);
-    if (!in)
+    const int fd = ::open(AFileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         RaiseFileError("open", AFileName, errno ? errno : ENOENT);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad())
-        RaiseFileError("read", AFileName, errno ? errno : EIO);
-    return std::move(ss).str();
+    // Read in one go when the size is known; a file that grows meanwhile is read to its end.
+    struct stat st {};
+    std::string bytes;
+    size_t size = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) : 0;
+    bytes.resize(size + 1);
+    size_t done = 0;
+    for (;;) {
+        if (done == bytes.size())
+            bytes.resize(bytes.size() * 2 + 4096);
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            RaiseFileError("read", AFileName, err);
+        }
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(done);
+    return bytes;
 }
 
 std::string ReadUtf8File(const std::string& AFileName) {

@@ -61,6 +61,7 @@ private:
             FFile = std::fopen(FTemp.c_str(), "wb");
             if (!FFile)
                 throw EAppError("Cannot create file \"" + FFinal + "\": " + std::strerror(errno));
+            std::setvbuf(FFile, nullptr, _IOFBF, 1 << 20);
             Write(AHead);
         }
         ~TPart() {
@@ -307,7 +308,9 @@ void ExportWebHelp(const TDocProject& AProject, const std::string& AOutputRoot, 
     const size_t workers = PipelineWorkerCount(AOptions, topics.size());
     TExpanderPool expanders(AProject, workers);
     TSearchIndexWriter index(AOutputRoot);
-    TSearchIndexBuilder prebuilt(WebHelpTocOrder(AProject));
+    TSearchIndexOptions indexOptions;
+    indexOptions.Threads = AOptions.Threads;
+    TSearchIndexBuilder prebuilt(WebHelpTocOrder(AProject), indexOptions);
     // What a worker made for the prebuilt index waits here, by topic, until it is handed on.
     std::vector<TWebHelpTopicOutput> pending(topics.size());
     RunPagePipeline(

@@ -1,6 +1,7 @@
 #include "uSearchIndex.h"
 
 #include "uJson.h"
+#include "uPublishPipeline.h"
 #include "uUnicodeText.h"
 #include "uUtils.h"
 
@@ -16,6 +17,8 @@
 #include <cstring>
 #include <stdexcept>
 #include <string_view>
+
+#include <unistd.h>
 
 namespace {
 
@@ -45,10 +48,6 @@ std::u16string FoldUtf16(const std::u16string& AWord) {
         if (c < 0x0300 || c > 0x036F)
             out += c;
     return out;
-}
-
-bool IsAscii(const std::u16string& AWord) {
-    return std::all_of(AWord.begin(), AWord.end(), [](char16_t c) { return c < 0x80; });
 }
 
 // Calls AOnWord(word) for every maximal run of letters and digits, as a view into AText.
@@ -103,13 +102,15 @@ struct TShards {
 class TShardWriter {
 public:
     explicit TShardWriter(size_t ALimit) : FLimit(ALimit) {}
-    void Add(const std::u16string& AWord, const std::string& APostings) {
+    void Add(const std::u16string& AWord, std::string_view APostings) {
         if (FWords.empty())
             FShards.Firsts.push_back(AWord);
         FWords.push_back(AWord);
         if (!FPostings.empty())
             FPostings += ',';
-        FPostings += '[' + APostings + ']';
+        FPostings += '[';
+        FPostings += APostings;
+        FPostings += ']';
         FBytes += AWord.size() + APostings.size() + 6;
         if (FBytes >= FLimit)
             Close();
@@ -144,7 +145,9 @@ void AppendNumber(std::string& AOut, uint64_t AValue) {
     AOut += std::to_string(AValue);
 }
 
-uint64_t Fnv1a(uint64_t AHash, const std::string& AText) {
+constexpr uint64_t kFnvBasis = 14695981039346656037ull;
+
+uint64_t Fnv1a(uint64_t AHash, std::string_view AText) {
     for (unsigned char c : AText) {
         AHash ^= c;
         AHash *= 1099511628211ull;
@@ -160,8 +163,36 @@ std::string Hex16(uint64_t AValue) {
     return out;
 }
 
+uint64_t Fnv1a(uint64_t AHash, uint64_t AValue) {
+    const char bytes[8] = {char(AValue), char(AValue >> 8), char(AValue >> 16), char(AValue >> 24),
+                           char(AValue >> 32), char(AValue >> 40), char(AValue >> 48), char(AValue >> 56)};
+    return Fnv1a(AHash, std::string_view(bytes, 8));
+}
+
 std::string PieceScript(const std::string& AId, const std::string& AName, const std::string& ABody) {
     return "window.__SV_INDEX_PIECE(\"" + AId + "\"," + AName + "," + ABody + ");";
+}
+
+// Runs AMake(chunk) for every chunk below ACount on AThreads workers and hands the results to
+// AUse in chunk order on the calling thread.
+void InOrderOnWorkers(size_t ACount, unsigned AThreads, const std::function<std::string(size_t AChunk, size_t AWorker)>& AMake,
+                      const std::function<void(size_t AChunk, std::string&& AResult)>& AUse) {
+    if (ACount == 0)
+        return;
+    TPublishOptions options;
+    options.Threads = AThreads;
+    RunPagePipeline(ACount, options, AMake, AUse);
+}
+
+// Calls AOnLine for each '\n'-terminated line of AText.
+template <typename F>
+void ForEachLine(std::string_view AText, F&& AOnLine) {
+    size_t at = 0;
+    while (at < AText.size()) {
+        const size_t end = AText.find('\n', at);
+        AOnLine(AText.substr(at, end - at));
+        at = end + 1;
+    }
 }
 
 }  // namespace
@@ -180,6 +211,7 @@ public:
     TTextSpill() : FFile(std::tmpfile()) {
         if (!FFile)
             throw EAppError(std::string("Cannot create a temporary file for the search index: ") + std::strerror(errno));
+        std::setvbuf(FFile, nullptr, _IOFBF, 1 << 20);
     }
     ~TTextSpill() { std::fclose(FFile); }
     TTextSpill(const TTextSpill&) = delete;
@@ -189,33 +221,44 @@ public:
         const TTextAt at{FEnd, AText.size()};
         if (AText.empty())
             return at;
-        if (!FAtEnd && std::fseek(FFile, 0, SEEK_END) != 0)
-            Fail();
-        FAtEnd = true;
+        FFlushed = false;
         if (std::fwrite(AText.data(), 1, AText.size(), FFile) != AText.size())
             Fail();
         FEnd += AText.size();
         return at;
     }
 
-    std::string Read(const TTextAt& AAt) {
-        std::string text(AAt.Length, '\0');
-        if (text.empty())
-            return text;
-        FAtEnd = false;
-        if (std::fseek(FFile, static_cast<long>(AAt.Offset), SEEK_SET) != 0 ||
-            std::fread(text.data(), 1, text.size(), FFile) != text.size())
+    // Makes what was appended readable by Read.
+    void Flush() {
+        if (!FFlushed && std::fflush(FFile) != 0)
             Fail();
+        FFlushed = true;
+    }
+
+    // Safe on several threads at once, after Flush.
+    std::string Read(const TTextAt& AAt) const {
+        std::string text(AAt.Length, '\0');
+        size_t done = 0;
+        while (done < text.size()) {
+            const ssize_t n = ::pread(fileno(FFile), text.data() + done, text.size() - done,
+                                      static_cast<off_t>(AAt.Offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                Fail();
+            done += static_cast<size_t>(n);
+        }
         return text;
     }
 
 private:
-    [[noreturn]] void Fail() {
-        throw EAppError(std::string("Cannot use the temporary file of the search index: ") + std::strerror(errno));
+    [[noreturn]] static void Fail() {
+        throw EAppError(std::string("Cannot use the temporary file of the search index: ") +
+                        std::strerror(errno ? errno : EIO));
     }
     std::FILE* FFile;
     uint64_t FEnd = 0;
-    bool FAtEnd = true;
+    bool FFlushed = true;
 };
 
 TSearchIndexBuilder::~TSearchIndexBuilder() = default;
@@ -233,39 +276,72 @@ TSearchIndexBuilder::TSearchIndexBuilder(const std::vector<std::string>& ATocOrd
     FTocCount = static_cast<unsigned>(FNumbers.size());
     FTextAt.resize(FTocCount);
     FKeywords.resize(FTocCount);
+    FTextHash.resize(FTocCount, 0);
     FAdded.resize(FTocCount, false);
 }
 
 namespace {
 
-// Folds with a per-thread cache: prose repeats its words.
-const std::u16string& CachedFold(const std::u16string& AWord) {
-    thread_local std::unordered_map<std::u16string, std::u16string> cache;
-    if (cache.size() > 200000)
-        cache.clear();
-    auto it = cache.find(AWord);
-    if (it != cache.end())
+struct TViewHash {
+    using is_transparent = void;
+    size_t operator()(std::u16string_view AWord) const { return std::hash<std::u16string_view>()(AWord); }
+    size_t operator()(const std::u16string& AWord) const { return std::hash<std::u16string_view>()(AWord); }
+};
+struct TViewEqual {
+    using is_transparent = void;
+    template <typename A, typename B>
+    bool operator()(const A& AOne, const B& AOther) const {
+        return std::u16string_view(AOne) == std::u16string_view(AOther);
+    }
+};
+
+// A word's folded form and that form's hash.
+struct TFolded {
+    std::u16string Text;
+    size_t Hash = 0;
+};
+using TFoldCache = std::unordered_map<std::u16string, TFolded, TViewHash, TViewEqual>;
+
+const TFolded& CachedFold(TFoldCache& ACache, std::u16string_view AWord) {
+    const auto it = ACache.find(AWord);
+    if (it != ACache.end())
         return it->second;
-    std::u16string folded;
-    if (IsAscii(AWord)) {
-        folded = AWord;
-        for (char16_t& c : folded)
+    TFolded folded;
+    if (std::all_of(AWord.begin(), AWord.end(), [](char16_t c) { return c < 0x80; })) {
+        folded.Text = AWord;
+        for (char16_t& c : folded.Text)
             if (c >= u'A' && c <= u'Z')
                 c = static_cast<char16_t>(c + 32);
     } else {
-        folded = FoldUtf16(AWord);
+        folded.Text = FoldUtf16(std::u16string(AWord));
     }
-    return cache.emplace(AWord, std::move(folded)).first->second;
+    folded.Hash = std::hash<std::u16string_view>()(folded.Text);
+    return ACache.emplace(std::u16string(AWord), std::move(folded)).first->second;
 }
+
+// A folded word (a view into the fold cache) with its hash.
+struct TFoldedKey {
+    std::u16string_view Text;
+    size_t Hash;
+    bool operator==(const TFoldedKey& AOther) const { return Text == AOther.Text; }
+};
+struct TFoldedKeyHash {
+    size_t operator()(const TFoldedKey& AKey) const { return AKey.Hash; }
+};
 
 }  // namespace
 
 TSearchTopicWords AnalyseSearchTopic(const std::string& ATitle, const std::string& AKeywords, const std::string& AText) {
+    // Folding with a per-thread cache: prose repeats its words. It is emptied only here, before
+    // the views into it below are taken.
+    thread_local TFoldCache cache;
+    if (cache.size() > 200000)
+        cache.clear();
     // The words as written are counted first and each distinct one is folded once: prose
     // repeats its words, and folding merges only what it maps to the same word.
     const std::u16string fields[] = {Utf8ToUtf16(ATitle), Utf8ToUtf16(AKeywords), Utf8ToUtf16(AText)};
     std::unordered_map<std::u16string_view, std::pair<unsigned, unsigned>> written;  // fields, body count
-    written.reserve(512);
+    written.reserve(1024);
     for (unsigned f = 0; f < 3; ++f) {
         const unsigned field = f == 0 ? kTitle : f == 1 ? kKeyword : kBody;
         ForEachWord(fields[f], [&](std::u16string_view AWord) {
@@ -275,17 +351,27 @@ TSearchTopicWords AnalyseSearchTopic(const std::string& ATitle, const std::strin
                 ++hit.second;
         });
     }
-    std::unordered_map<std::u16string, std::pair<unsigned, unsigned>> hits;  // folded word -> fields, body count
+    std::unordered_map<TFoldedKey, std::pair<unsigned, unsigned>, TFoldedKeyHash> hits;  // fields, body count
+    hits.reserve(written.size());
+    size_t chars = 0;
     for (const auto& [word, hit] : written) {
-        auto& folded = hits[CachedFold(std::u16string(word))];
-        folded.first |= hit.first;
-        folded.second += hit.second;
+        const TFolded& folded = CachedFold(cache, word);
+        auto [it, isNew] = hits.try_emplace(TFoldedKey{folded.Text, folded.Hash}, 0u, 0u);
+        it->second.first |= hit.first;
+        it->second.second += hit.second;
+        if (isNew)
+            chars += folded.Text.size();
     }
     TSearchTopicWords out;
-    out.Keywords = AKeywords;
+    out.Chars.reserve(chars);
     out.Words.reserve(hits.size());
-    for (auto& entry : hits)
-        out.Words.emplace_back(entry.first, entry.second);
+    for (const auto& [key, hit] : hits) {
+        out.Words.push_back({static_cast<uint32_t>(out.Chars.size()), static_cast<uint32_t>(key.Text.size()), key.Hash,
+                             hit.first, hit.second});
+        out.Chars += key.Text;
+    }
+    out.TextHash = Fnv1a(Fnv1a(Fnv1a(kFnvBasis, static_cast<uint64_t>(AText.size())), AText), AKeywords);
+    out.Keywords = AKeywords;
     return out;
 }
 
@@ -302,6 +388,7 @@ void TSearchIndexBuilder::Add(const std::string& AID, const std::string& ATitle,
         FOutside.push_back({AID, ATitle, AFile});
         FTextAt.emplace_back();
         FKeywords.emplace_back();
+        FTextHash.push_back(0);
         FAdded.push_back(false);
     }
     if (FAdded[no])
@@ -309,34 +396,58 @@ void TSearchIndexBuilder::Add(const std::string& AID, const std::string& ATitle,
     FAdded[no] = true;
     FTextAt[no] = FTexts->Append(AText);
     FKeywords[no] = std::move(AWords.Keywords);
-    for (auto& [word, hit] : AWords.Words)
-        FPostings[word].push_back({no, hit.first, hit.second});
+    FTextHash[no] = AWords.TextHash;
+    for (const TSearchTopicWords::TWord& w : AWords.Words) {
+        const TWordKey key{AWords.Word(w), w.Hash};
+        auto found = FPostings.find(key);
+        if (found == FPostings.end())
+            found = FPostings.emplace(std::u16string(key.Text), std::vector<TPosting>()).first;
+        found->second.push_back({no, w.Fields, w.Count});
+    }
 }
 
 void TSearchIndexBuilder::Generate(const TFileSink& AOut) const {
+    FTexts->Flush();
     const size_t topicCount = FNumbers.size();
-    // The vocabulary in order with the postings of every word, sorted by topic where they are.
+    const unsigned threads = FOptions.Threads;
+    // The vocabulary in order; the postings of every word are sorted by topic on the workers.
     using TEntry = std::pair<const std::u16string, std::vector<TPosting>>;
     std::vector<TEntry*> entries;
     entries.reserve(FPostings.size());
-    for (TEntry& entry : FPostings) {
-        std::sort(entry.second.begin(), entry.second.end(),
-                  [](const TPosting& A, const TPosting& B) { return A.Topic < B.Topic; });
+    for (TEntry& entry : FPostings)
         entries.push_back(&entry);
-    }
     std::sort(entries.begin(), entries.end(), [](const TEntry* A, const TEntry* B) { return A->first < B->first; });
 
+    // Work is handed out in runs of this many words (or prefixes); each run comes back as one
+    // posting list per line.
+    constexpr size_t kRun = 256;
+    const size_t runs = (entries.size() + kRun - 1) / kRun;
     TShardWriter words(FOptions.ShardBytes);
-    for (const TEntry* entry : entries) {
-        std::string list;
-        unsigned previous = 0;
-        for (const TPosting& p : entry->second) {
-            AppendNumber(list, p.Topic - previous);
-            AppendNumber(list, p.Fields | (static_cast<uint64_t>(p.Count) << 3));
-            previous = p.Topic;
-        }
-        words.Add(entry->first, list);
-    }
+    InOrderOnWorkers(
+        runs, threads,
+        [&](size_t ARun, size_t) {
+            std::string lists;
+            for (size_t i = ARun * kRun, end = std::min(entries.size(), i + kRun); i < end; ++i) {
+                std::vector<TPosting>& postings = entries[i]->second;
+                const auto byTopic = [](const TPosting& A, const TPosting& B) { return A.Topic < B.Topic; };
+                if (!std::is_sorted(postings.begin(), postings.end(), byTopic))
+                    std::sort(postings.begin(), postings.end(), byTopic);
+                std::string list;
+                unsigned previous = 0;
+                for (const TPosting& p : postings) {
+                    AppendNumber(list, p.Topic - previous);
+                    AppendNumber(list, p.Fields | (static_cast<uint64_t>(p.Count) << 3));
+                    previous = p.Topic;
+                }
+                lists += list;
+                lists += '\n';
+            }
+            return lists;
+        },
+        [&](size_t ARun, std::string&& ALists) {
+            size_t i = ARun * kRun;
+            ForEachLine(ALists, [&](std::string_view AList) { words.Add(entries[i++]->first, AList); });
+        });
     const TShards wordShards = words.Finish();
 
     // Prefixes of one and two code units, never cutting a surrogate pair.
@@ -351,19 +462,21 @@ void TSearchIndexBuilder::Generate(const TFileSink& AOut) const {
     struct TCombined {
         unsigned Fields = 0, Exact = 0, Count = 0;
     };
-    std::vector<TCombined> scratch(topicCount);
-    std::vector<unsigned> touched;
-    TShardWriter prefixWriter(FOptions.ShardBytes);
-    for (const std::u16string& prefix : prefixes) {
-        touched.clear();
+    const size_t prefixRuns = (prefixes.size() + kRun - 1) / kRun;
+    // One scratch table per worker, made when the worker first needs it.
+    TPublishOptions workerCount;
+    workerCount.Threads = threads;
+    std::vector<std::vector<TCombined>> scratches(PipelineWorkerCount(workerCount, prefixRuns));
+    const auto prefixList = [&](const std::u16string& APrefix, std::vector<TCombined>& AScratch) {
+        std::vector<unsigned> touched;
         for (size_t i = static_cast<size_t>(
-                 std::lower_bound(entries.begin(), entries.end(), prefix,
+                 std::lower_bound(entries.begin(), entries.end(), APrefix,
                                   [](const TEntry* AEntry, const std::u16string& AKey) { return AEntry->first < AKey; }) -
                  entries.begin());
-             i < entries.size() && StartsWith(entries[i]->first, prefix); ++i) {
-            const bool exact = entries[i]->first == prefix;
+             i < entries.size() && StartsWith(entries[i]->first, APrefix); ++i) {
+            const bool exact = entries[i]->first == APrefix;
             for (const TPosting& p : entries[i]->second) {
-                TCombined& c = scratch[p.Topic];
+                TCombined& c = AScratch[p.Topic];
                 if (!c.Fields)
                     touched.push_back(p.Topic);
                 c.Fields |= p.Fields;
@@ -376,14 +489,32 @@ void TSearchIndexBuilder::Generate(const TFileSink& AOut) const {
         std::string list;
         unsigned previous = 0;
         for (unsigned topic : touched) {
-            TCombined& c = scratch[topic];
+            TCombined& c = AScratch[topic];
             AppendNumber(list, topic - previous);
             AppendNumber(list, c.Fields | (c.Exact << 3) | (c.Count << 6));
             previous = topic;
             c = TCombined{};
         }
-        prefixWriter.Add(prefix, list);
-    }
+        return list;
+    };
+    TShardWriter prefixWriter(FOptions.ShardBytes);
+    InOrderOnWorkers(
+        prefixRuns, threads,
+        [&](size_t ARun, size_t AWorker) {
+            std::vector<TCombined>& scratch = scratches[AWorker];
+            scratch.resize(topicCount);
+            std::string lists;
+            for (size_t i = ARun * kRun, end = std::min(prefixes.size(), i + kRun); i < end; ++i) {
+                lists += prefixList(prefixes[i], scratch);
+                lists += '\n';
+            }
+            return lists;
+        },
+        [&](size_t ARun, std::string&& ALists) {
+            size_t i = ARun * kRun;
+            ForEachLine(ALists, [&](std::string_view AList) { prefixWriter.Add(prefixes[i++], AList); });
+        });
+    scratches.clear();
     const TShards prefixShards = prefixWriter.Finish();
 
     // Text pieces: the texts of a few consecutive topics each.
@@ -420,24 +551,40 @@ void TSearchIndexBuilder::Generate(const TFileSink& AOut) const {
     manifest += ",\"group\":" + std::to_string(FOptions.TopicsPerTextPiece) + ",\"texts\":" +
                 std::to_string(textPieces) + "}";
 
-    const std::vector<const std::vector<std::string>*> shards = {&wordShards.Bodies, &prefixShards.Bodies};
-    uint64_t hash = Fnv1a(14695981039346656037ull, manifest);
-    for (const auto* list : shards)
+    // The publish id: the manifest, every shard and every topic's text and keywords.
+    std::vector<const std::string*> bodies;
+    for (const auto* list : {&wordShards.Bodies, &prefixShards.Bodies})
         for (const std::string& body : *list)
-            hash = Fnv1a(Fnv1a(hash, body), "\n");
-    for (size_t piece = 0; piece < textPieces; ++piece)
-        hash = Fnv1a(Fnv1a(hash, textPiece(piece)), "\n");
+            bodies.push_back(&body);
+    uint64_t hash = Fnv1a(kFnvBasis, manifest);
+    InOrderOnWorkers(
+        bodies.size(), threads,
+        [&](size_t AShard, size_t) {
+            const uint64_t h = Fnv1a(kFnvBasis, *bodies[AShard]);
+            return std::string(reinterpret_cast<const char*>(&h), sizeof h);
+        },
+        [&](size_t, std::string&& AHash) {
+            uint64_t h = 0;
+            std::memcpy(&h, AHash.data(), sizeof h);
+            hash = Fnv1a(hash, h);
+        });
+    for (size_t no = 0; no < topicCount; ++no)
+        hash = Fnv1a(hash, FAdded[no] ? FTextHash[no] : 0);
     const std::string id = Hex16(hash);
 
     AOut("search/index.js", PieceScript(id, "\"index\"", manifest));
     size_t n = 0;
-    for (const auto* list : shards)
-        for (const std::string& body : *list) {
-            AOut("search/" + std::to_string(n) + ".js", PieceScript(id, std::to_string(n), body));
-            ++n;
-        }
-    for (size_t piece = 0; piece < textPieces; ++piece, ++n)
-        AOut("search/" + std::to_string(n) + ".js", PieceScript(id, std::to_string(n), textPiece(piece)));
+    for (const std::string* body : bodies) {
+        AOut("search/" + std::to_string(n) + ".js", PieceScript(id, std::to_string(n), *body));
+        ++n;
+    }
+    const size_t firstText = n;
+    InOrderOnWorkers(
+        textPieces, threads,
+        [&](size_t APiece, size_t) { return PieceScript(id, std::to_string(firstText + APiece), textPiece(APiece)); },
+        [&](size_t APiece, std::string&& AScript) {
+            AOut("search/" + std::to_string(firstText + APiece) + ".js", AScript);
+        });
 
     std::string start = "window.__SV_START = {\"searchOnly\":[";
     for (size_t i = 0; i < FOutside.size(); ++i) {
@@ -482,6 +629,6 @@ void TSearchIndexBuilder::AddLater(const std::string& AName, const std::string& 
 void TSearchIndexBuilder::Write(const std::string& AOutputRoot) const {
     EnsureDir(CombinePath(AOutputRoot, "search"));
     Generate([&AOutputRoot](const std::string& AName, const std::string& AContent) {
-        WriteUtf8File(CombinePath(AOutputRoot, AName), AContent);
+        WriteOutputFile(CombinePath(AOutputRoot, AName), AContent);
     });
 }

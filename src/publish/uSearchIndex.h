@@ -28,6 +28,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -39,13 +40,26 @@ std::vector<std::string> SearchWords(const std::string& AText);
 struct TSearchIndexOptions {
     size_t ShardBytes = 48 * 1024;  // a shard is closed once it holds this much
     size_t TopicsPerTextPiece = 4;
+    unsigned Threads = 0;           // workers that make the pieces; 0: one per core. Same bytes for any
 };
 
-// The folded words of one topic with their fields (1 title, 2 keyword, 4 body) and body counts.
-// Made apart from the builder, so page workers can make them in parallel.
+// The folded words of one topic with their fields (1 title, 2 keyword, 4 body) and body counts,
+// and a hash of its text and keywords. Made apart from the builder, so page workers can make
+// them in parallel; the words lie one after another in Chars, each with its hash, so that the
+// builder neither allocates nor hashes for a word it already knows.
 struct TSearchTopicWords {
-    std::vector<std::pair<std::u16string, std::pair<unsigned, unsigned>>> Words;
-    std::string Keywords;  // as given, for the text pieces
+    struct TWord {
+        uint32_t At = 0, Length = 0;  // in Chars
+        size_t Hash = 0;              // std::hash of the word as a u16string_view
+        unsigned Fields = 0, Count = 0;
+    };
+    std::u16string Chars;
+    std::vector<TWord> Words;  // in no particular order
+    std::string Keywords;      // as given, for the text pieces
+    uint64_t TextHash = 0;     // of the text and the keywords, for the publish id
+    std::u16string_view Word(const TWord& AWord) const {
+        return std::u16string_view(Chars).substr(AWord.At, AWord.Length);
+    }
 };
 TSearchTopicWords AnalyseSearchTopic(const std::string& ATitle, const std::string& AKeywords, const std::string& AText);
 
@@ -72,7 +86,8 @@ public:
     // load before it shows the first topic.
     void AddStartScript(const std::string& AName) { FLoad.push_back(AName); }
 
-    // Writes search/index.js, the pieces and start.js into AOutputRoot, one file at a time.
+    // Writes search/index.js, the pieces and start.js into AOutputRoot, one file at a time, each
+    // created or truncated in place (AOutputRoot is a fresh output folder).
     void Write(const std::string& AOutputRoot) const;
 
     // The files Write would write (name relative to the output root, then content), in order.
@@ -87,6 +102,24 @@ private:
     struct TOutside {
         std::string ID, Title, File;
     };
+    // The vocabulary is looked up with the hash a page worker made (TWordKey); the table keeps
+    // the hash of every word it holds.
+    struct TWordKey {
+        std::u16string_view Text;
+        size_t Hash;
+    };
+    struct TWordHash {
+        using is_transparent = void;
+        // Not noexcept, so that the table stores each word's hash instead of hashing again.
+        size_t operator()(const std::u16string& AWord) const { return std::hash<std::u16string_view>()(AWord); }
+        size_t operator()(const TWordKey& AKey) const { return AKey.Hash; }
+    };
+    struct TWordEqual {
+        using is_transparent = void;
+        bool operator()(const std::u16string& A, const std::u16string& B) const { return A == B; }
+        bool operator()(const TWordKey& A, const std::u16string& B) const { return A.Text == B; }
+        bool operator()(const std::u16string& A, const TWordKey& B) const { return A == B.Text; }
+    };
     // The plain texts are the bulk of the index and are read again only for the text pieces, so
     // they wait in an unnamed temporary file; by topic number, where each one is in it.
     class TTextSpill;
@@ -95,8 +128,9 @@ private:
         uint64_t Length = 0;
     };
     using TFileSink = std::function<void(const std::string& AName, const std::string& AContent)>;
-    // Makes the files in order and hands each to AOut as soon as it is made. The text pieces are
-    // made twice, once for the publish id and once to be handed on, so that they are never held.
+    // Makes the files in order and hands each to AOut as soon as it is made; the shards and the
+    // text pieces are made on workers. The publish id covers the text pieces through the hash of
+    // every topic's text and keywords, so the pieces are made once and never held.
     void Generate(const TFileSink& AOut) const;
     std::string Text(unsigned ANumber) const;
 
@@ -109,7 +143,8 @@ private:
     std::unique_ptr<TTextSpill> FTexts;
     std::vector<TTextAt> FTextAt;           // by topic number
     std::vector<std::string> FKeywords;     // by topic number
+    std::vector<uint64_t> FTextHash;        // by topic number
     std::vector<bool> FAdded;               // by topic number
     // Sorted by topic in place when the files are made.
-    mutable std::unordered_map<std::u16string, std::vector<TPosting>> FPostings;
+    mutable std::unordered_map<std::u16string, std::vector<TPosting>, TWordHash, TWordEqual> FPostings;
 };

@@ -146,16 +146,20 @@ TEST(SearchIndex, bodyCountOfPrefixIsCappedAndVocabularyInUtf16Order) {
 }
 
 TEST(SearchIndex, sameContentSameBytesOtherContentOtherId) {
-    auto build = [](const std::string& AText) {
-        TSearchIndexBuilder b({"A"}, {64, 1});
+    auto build = [](const std::string& AText, const std::string& AKeywords = "k", unsigned AThreads = 1) {
+        TSearchIndexBuilder b({"A"}, {64, 1, AThreads});
         b.Add("B", "Beta", "topics/B.html", "one two three", "");
-        b.Add("A", "Alpha", "topics/A.html", AText, "k");
+        b.Add("A", "Alpha", "topics/A.html", AText, AKeywords);
         return FilesOf(b);
     };
     const auto first = build("lorem ipsum");
     EXPECT_EQ(first, build("lorem ipsum"));
-    const auto other = build("lorem ipsun");
-    EXPECT_NE(Decode(first).Id, Decode(other).Id);
+    EXPECT_EQ(first, build("lorem ipsum", "k", 4));
+    // Another word, and also a change that only the text pieces show (same words, other
+    // punctuation) or only the keywords' spelling: a viewer must never mix pieces of both.
+    for (const auto& [text, keywords] : std::vector<std::pair<std::string, std::string>>{
+             {"lorem ipsun", "k"}, {"lorem, ipsum", "k"}, {"lorem ipsum", "K"}})
+        EXPECT_NE(Decode(first).Id, Decode(build(text, keywords)).Id) << text << " / " << keywords;
     for (const auto& [name, content] : first)
         EXPECT_TRUE(std::all_of(name.begin(), name.end(), [](char c) { return c > 0x20 && c < 0x7F; })) << name;
 }
