@@ -302,19 +302,13 @@ struct TFolded {
 };
 using TFoldCache = std::unordered_map<std::u16string, TFolded, TViewHash, TViewEqual>;
 
+// The folded form of a word that is not all ASCII.
 const TFolded& CachedFold(TFoldCache& ACache, std::u16string_view AWord) {
     const auto it = ACache.find(AWord);
     if (it != ACache.end())
         return it->second;
     TFolded folded;
-    if (std::all_of(AWord.begin(), AWord.end(), [](char16_t c) { return c < 0x80; })) {
-        folded.Text = AWord;
-        for (char16_t& c : folded.Text)
-            if (c >= u'A' && c <= u'Z')
-                c = static_cast<char16_t>(c + 32);
-    } else {
-        folded.Text = FoldUtf16(std::u16string(AWord));
-    }
+    folded.Text = FoldUtf16(std::u16string(AWord));
     folded.Hash = std::hash<std::u16string_view>()(folded.Text);
     return ACache.emplace(std::u16string(AWord), std::move(folded)).first->second;
 }
@@ -339,7 +333,13 @@ TSearchTopicWords AnalyseSearchTopic(const std::string& ATitle, const std::strin
         cache.clear();
     // The words as written are counted first and each distinct one is folded once: prose
     // repeats its words, and folding merges only what it maps to the same word.
-    const std::u16string fields[] = {Utf8ToUtf16(ATitle), Utf8ToUtf16(AKeywords), Utf8ToUtf16(AText)};
+    std::u16string fields[] = {Utf8ToUtf16(ATitle), Utf8ToUtf16(AKeywords), Utf8ToUtf16(AText)};
+    // ASCII capitals are lowered first: folding lowers them in any word, so a word of ASCII
+    // letters and digits is then its own folded form and needs no lookup in the cache.
+    for (std::u16string& field : fields)
+        for (char16_t& c : field)
+            if (c >= u'A' && c <= u'Z')
+                c = static_cast<char16_t>(c + 32);
     std::unordered_map<std::u16string_view, std::pair<unsigned, unsigned>> written;  // fields, body count
     written.reserve(1024);
     for (unsigned f = 0; f < 3; ++f) {
@@ -355,12 +355,18 @@ TSearchTopicWords AnalyseSearchTopic(const std::string& ATitle, const std::strin
     hits.reserve(written.size());
     size_t chars = 0;
     for (const auto& [word, hit] : written) {
-        const TFolded& folded = CachedFold(cache, word);
-        auto [it, isNew] = hits.try_emplace(TFoldedKey{folded.Text, folded.Hash}, 0u, 0u);
+        TFoldedKey key;
+        if (std::all_of(word.begin(), word.end(), [](char16_t c) { return c < 0x80; })) {
+            key = {word, std::hash<std::u16string_view>()(word)};
+        } else {
+            const TFolded& folded = CachedFold(cache, word);
+            key = {folded.Text, folded.Hash};
+        }
+        auto [it, isNew] = hits.try_emplace(key, 0u, 0u);
         it->second.first |= hit.first;
         it->second.second += hit.second;
         if (isNew)
-            chars += folded.Text.size();
+            chars += key.Text.size();
     }
     TSearchTopicWords out;
     out.Chars.reserve(chars);
