@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Publishes the same generated pages (2,000 topics of about 8 KB by default) with
 # `pagewell-cli publish webhelp` and with Hugo, alternating, and prints wall time, CPU time and
-# peak memory of each run and the ratio of the median wall times.
+# peak memory of each run and the ratio of the median wall times. Both tools first publish once
+# untimed, so every timed run republishes over its own previous output, as an author does.
+# FRESH=1 times first publications instead: each tool's previous output (and Pagewell's kept
+# spare) is removed before every run.
 #
 # Hugo is not a dependency of Pagewell; to compare, install it yourself (Debian: apt-get install
 # hugo). Without it this script says so and exits 0.
@@ -33,9 +36,17 @@ measure() {
 
 : > "$work/pagewell.txt"
 : > "$work/hugo.txt"
+fresh=${FRESH:-0}
+if [ "$fresh" != 1 ]; then
+  for ((r = 0; r < 2; r++)); do
+    "$build/bin/pagewell-cli" publish webhelp --quiet "$work/project" >/dev/null 2>&1
+    hugo --quiet -s "$work/hugo" -d "$work/hugo-out" >/dev/null 2>&1
+  done
+fi
 for ((r = 0; r < runs; r++)); do
+  if [ "$fresh" = 1 ]; then rm -rf "$work/project/build"; fi
   measure "$build/bin/pagewell-cli" publish webhelp --quiet "$work/project" >> "$work/pagewell.txt"
-  rm -rf "$work/hugo-out"
+  if [ "$fresh" = 1 ]; then rm -rf "$work/hugo-out"; fi
   measure hugo --quiet -s "$work/hugo" -d "$work/hugo-out" >> "$work/hugo.txt"
 done
 
@@ -44,7 +55,7 @@ report() {
   printf '%-9s wall %6ss   cpu %6ss   peak %7s KB   (runs: %s)\n' "$1" "$(median "$2" 1)" "$(median "$2" 2)" \
     "$(median "$2" 3)" "$(awk '{ printf "%s%s", sep, $1; sep = " " }' "$2")"
 }
-echo "topics: $topics, runs: $runs (medians; $(nproc) cores)"
+echo "topics: $topics, runs: $runs (medians; $(nproc) cores; $([ "$fresh" = 1 ] && echo "first publications" || echo "republishing over the previous output"))"
 report pagewell "$work/pagewell.txt"
 report hugo "$work/hugo.txt"
 awk -v p="$(median "$work/pagewell.txt" 1)" -v h="$(median "$work/hugo.txt" 1)" \

@@ -332,6 +332,11 @@ void ExportWebHelp(const TDocProject& AProject, const std::string& AOutputRoot, 
         });
 
     ThrowIfCancelled(AOptions);
+    // A reused output folder may still hold pages of topics that are gone or excluded now.
+    std::unordered_set<std::string> pages;
+    for (const TTopic* topic : topics)
+        pages.insert(TopicPageFileName(topic->ID()));
+    RemoveEntriesNotWritten(topicsOut, pages);
     CopyProjectAssets(AProject, AOutputRoot);
     WriteUtf8File(CombinePath(AOutputRoot, "style.css"), WebHelpStyleSheet(AProject, settings));
     WriteWebHelpToc(AProject, AOutputRoot);
@@ -401,7 +406,9 @@ std::string WebHelpOutputRoot(const TDocProject& AProject) {
 
 std::string PublishWebHelp(const TDocProject& AProject, const TProjectSettings* AWindowSettings,
                            const std::string& ATemplateDir, const TPublishOptions& AOptions) {
-    TStagedOutput output(WebHelpOutputRoot(AProject));
+    // Republishing rewrites the pages and index pieces of the publication before the last in
+    // place instead of making thousands of new files.
+    TStagedOutput output(WebHelpOutputRoot(AProject), {"topics", "search"});
     ExportWebHelp(AProject, output.Folder(), AOptions);
     const std::string templates =
         ATemplateDir.empty() ? CombinePath(CombinePath(AProject.RootPath(), "internal"), "webhelp") : ATemplateDir;

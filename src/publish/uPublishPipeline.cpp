@@ -14,6 +14,9 @@
 #include <system_error>
 #include <thread>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -186,17 +189,72 @@ TExpanderPool::~TExpanderPool() {
 // ---- files -----------------------------------------------------------------------------------
 
 void WriteOutputFile(const std::string& AFileName, std::string_view ABytes) {
-    std::FILE* file = std::fopen(AFileName.c_str(), "wb");
-    if (!file)
+    // An existing file is overwritten from the start and then cut to length, not truncated
+    // first: a file of the same size keeps its blocks, which spares freeing and allocating them
+    // again (and, where the file system discards freed blocks, waiting for that).
+    const int fd = ::open(AFileName.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
         throw EAppError("Cannot create file \"" + AFileName + "\": " + std::strerror(errno));
-    const bool written = std::fwrite(ABytes.data(), 1, ABytes.size(), file) == ABytes.size();
-    const int writeErr = errno;
-    if (std::fclose(file) != 0 || !written)
-        throw EAppError("Cannot write file \"" + AFileName + "\": " + std::strerror(written ? errno : writeErr));
+    size_t done = 0;
+    int err = 0;
+    while (done < ABytes.size()) {
+        const ssize_t n = ::write(fd, ABytes.data() + done, ABytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            err = n < 0 ? errno : EIO;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (!err && ::ftruncate(fd, static_cast<off_t>(ABytes.size())) != 0)
+        err = errno;
+    if (::close(fd) != 0 && !err)
+        err = errno;
+    if (err)
+        throw EAppError("Cannot write file \"" + AFileName + "\": " + std::strerror(err));
 }
 
-TStagedOutput::TStagedOutput(const std::string& AFinalFolder)
-    : FFinal(ExcludeTrailingPathDelimiter(ExpandFileName(AFinalFolder))) {
+namespace {
+
+// Empties a reused staging folder but for plain files with one link in the folders named in
+// AReused: a link or a shared file would be written through, and anything else is no part of
+// the next publication.
+void PrepareReusedFolder(const fs::path& AFolder, const std::vector<std::string>& AReused) {
+    std::error_code ec;
+    for (fs::directory_iterator it(AFolder, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path entry = it->path();
+        std::error_code sec;
+        const bool reused = std::find(AReused.begin(), AReused.end(), entry.filename().string()) != AReused.end() &&
+                            fs::is_directory(fs::symlink_status(entry, sec));
+        if (!reused) {
+            RemoveQuietly(entry);
+            continue;
+        }
+        for (fs::directory_iterator in(entry, ec), inEnd; !ec && in != inEnd; in.increment(ec)) {
+            std::error_code fec;
+            const bool plain = fs::is_regular_file(fs::symlink_status(in->path(), fec)) &&
+                               fs::hard_link_count(in->path(), fec) == 1 && !fec;
+            if (!plain)
+                RemoveQuietly(in->path());
+        }
+    }
+}
+
+}  // namespace
+
+void RemoveEntriesNotWritten(const std::string& AFolder, const std::unordered_set<std::string>& AWritten) {
+    std::error_code ec;
+    std::vector<fs::path> extra;
+    for (fs::directory_iterator it(fs::path(AFolder), ec), end; !ec && it != end; it.increment(ec))
+        if (!AWritten.count(it->path().filename().string()))
+            extra.push_back(it->path());
+    for (const fs::path& path : extra)
+        RemoveQuietly(path);
+}
+
+TStagedOutput::TStagedOutput(const std::string& AFinalFolder, std::vector<std::string> AReusedFolders)
+    : FFinal(ExcludeTrailingPathDelimiter(ExpandFileName(AFinalFolder))), FReused(std::move(AReusedFolders)) {
     const fs::path final(FFinal);
     const fs::path parent = final.parent_path();
     const std::string name = final.filename().string();
@@ -208,12 +266,27 @@ TStagedOutput::TStagedOutput(const std::string& AFinalFolder)
             RemoveQuietly(it->path());
     }
     FStage = (parent / ("." + name + ".staging-" + RandomSuffix())).string();
+    const fs::path spare(SparePath());
+    if (FReused.empty()) {
+        RemoveQuietly(spare);
+    } else if (fs::is_directory(fs::symlink_status(spare, ec))) {
+        fs::rename(spare, fs::path(FStage), ec);
+        if (!ec)
+            PrepareReusedFolder(fs::path(FStage), FReused);
+        else
+            RemoveQuietly(spare);
+    }
     EnsureDir(FStage);
 }
 
 TStagedOutput::~TStagedOutput() {
     if (!FCommitted)
         RemoveQuietly(FStage);
+}
+
+std::string TStagedOutput::SparePath() const {
+    const fs::path final(FFinal);
+    return (final.parent_path() / ("." + final.filename().string() + ".spare")).string();
 }
 
 std::string TStagedOutput::FinalPath(const std::string& AStagedPath) const {
@@ -240,6 +313,13 @@ void TStagedOutput::Commit() {
         throw EAppError("Cannot replace folder " + FFinal + ": " + ec.message());
     }
     FCommitted = true;
-    if (hadPrevious)
-        RemoveQuietly(old);
+    if (!hadPrevious)
+        return;
+    if (!FReused.empty()) {
+        RemoveQuietly(fs::path(SparePath()));
+        fs::rename(old, fs::path(SparePath()), ec);
+        if (!ec)
+            return;
+    }
+    RemoveQuietly(old);
 }

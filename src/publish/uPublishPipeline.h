@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 class TTokenExpander;
@@ -68,14 +69,26 @@ private:
 // must exist. Raises EAppError naming the file.
 void WriteOutputFile(const std::string& AFileName, std::string_view ABytes);
 
-// A publication's output folder, written as a fresh sibling (".<name>.staging-<random>") and
-// swapped in by Commit once complete. Without Commit (a failure or a cancel) the sibling is
-// removed and the previous folder stays as it was. Left-over siblings of an earlier run that
-// was killed are removed when the next one starts.
+// Removes from AFolder every entry whose name is not in AWritten: what a reused output folder
+// (TStagedOutput's AReusedFolders) still holds of an earlier publication.
+void RemoveEntriesNotWritten(const std::string& AFolder, const std::unordered_set<std::string>& AWritten);
+
+// A publication's output folder, written as a sibling (".<name>.staging-<random>") and swapped
+// in by Commit once complete. Without Commit (a failure or a cancel) the sibling is removed and
+// the previous folder stays as it was. Left-over siblings of an earlier run that was killed are
+// removed when the next one starts.
+//
+// Making thousands of new files costs far more on some file systems than rewriting existing ones,
+// so a publisher may name AReusedFolders: folders of its output (such as "topics") whose files
+// it rewrites whole and then prunes with RemoveEntriesNotWritten. Then the folder the previous
+// Commit replaced is kept beside the output as ".<name>.spare" and becomes the next staging
+// folder: everything in it but plain files (one link each) of those folders is removed first,
+// so what the publication does not write again is gone before Commit. Without AReusedFolders
+// the staging folder is fresh and the replaced folder is removed.
 class TStagedOutput {
 public:
     // AFinalFolder: the folder the publication replaces (it need not exist).
-    explicit TStagedOutput(const std::string& AFinalFolder);
+    explicit TStagedOutput(const std::string& AFinalFolder, std::vector<std::string> AReusedFolders = {});
     ~TStagedOutput();
     TStagedOutput(const TStagedOutput&) = delete;
     TStagedOutput& operator=(const TStagedOutput&) = delete;
@@ -90,7 +103,10 @@ public:
     void Commit();
 
 private:
+    std::string SparePath() const;
+
     std::string FFinal;
     std::string FStage;
+    std::vector<std::string> FReused;
     bool FCommitted = false;
 };

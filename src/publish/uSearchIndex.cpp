@@ -17,6 +17,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string_view>
+#include <unordered_set>
 
 #include <unistd.h>
 
@@ -633,8 +634,14 @@ void TSearchIndexBuilder::AddLater(const std::string& AName, const std::string& 
 }
 
 void TSearchIndexBuilder::Write(const std::string& AOutputRoot) const {
-    EnsureDir(CombinePath(AOutputRoot, "search"));
-    Generate([&AOutputRoot](const std::string& AName, const std::string& AContent) {
+    const std::string folder = EnsureDir(CombinePath(AOutputRoot, "search"));
+    const std::string prefix = "search/";
+    std::unordered_set<std::string> written;
+    Generate([&](const std::string& AName, const std::string& AContent) {
         WriteOutputFile(CombinePath(AOutputRoot, AName), AContent);
+        if (AName.rfind(prefix, 0) == 0)
+            written.insert(AName.substr(prefix.size()));
     });
+    // Pieces of an earlier, larger index in a reused output folder.
+    RemoveEntriesNotWritten(folder, written);
 }

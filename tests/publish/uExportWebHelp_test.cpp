@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <vector>
+
+#include <sys/stat.h>
 
 using namespace webhelp_fixture;
 
@@ -196,11 +200,49 @@ TEST_F(WebHelpExport, publishingTwiceIsIdenticalAndDropsPagesOfDeletedTopics) {
     PublishWebHelp(FProject, &settings);
     EXPECT_FALSE(FileExists(CombinePath(FOut, "topics/" + kD + ".html")));
     EXPECT_EQ(Out("toc.json").find(kD), std::string::npos);
-    // Nothing is left beside the site.
-    size_t entries = 0;
+    // Nothing is left beside the site but the publication it replaced, kept to be rewritten.
+    std::vector<std::string> entries;
     for (const auto& e : std::filesystem::directory_iterator(FDir / "Proj/build"))
-        entries += e.path().filename() == "webhelp" ? 0 : 1;
-    EXPECT_EQ(entries, 0u);
+        entries.push_back(e.path().filename().string());
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{".webhelp.spare", "webhelp"}));
+}
+
+// Republishing rewrites the files of the publication before the last in place; what that one
+// held besides is gone, and no file is written through a link into somewhere else.
+TEST_F(WebHelpExport, republishingReusesTheSpareWithoutKeepingOrWritingThroughAnythingOfIt) {
+    InstallFixtureTemplates();
+    const TProjectSettings settings = FixtureSettings();
+    PublishWebHelp(FProject, &settings);
+    const auto fresh = Snapshot(FOut);
+    PublishWebHelp(FProject, &settings);
+    const std::filesystem::path spare = FDir / "Proj/build/.webhelp.spare";
+    ASSERT_TRUE(std::filesystem::is_directory(spare));
+
+    const std::string pageA = "topics/" + kA + ".html", pageB = "topics/" + kB + ".html";
+    const auto inode = [](const std::filesystem::path& APath) {
+        struct stat st {};
+        return ::stat(APath.c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    const auto pageAInode = inode(spare / pageA);
+    // A backup that shares a file with the spare, a link out of it, and things no publication makes.
+    PutFile(FDir / "outside.html", "mine");
+    std::filesystem::remove(spare / pageB);
+    std::filesystem::create_symlink(FDir / "outside.html", spare / pageB);
+    std::filesystem::create_hard_link(spare / "search/0.js", FDir / "backup.js");
+    std::ofstream(FDir / "backup.js", std::ios::binary | std::ios::trunc) << "kept";  // through the link
+    PutFile(spare / "topics/gone.html", "old page");
+    PutFile(spare / "search/999.js", "old piece");
+    PutFile(spare / "stray.txt", "x");
+    std::filesystem::create_directories(spare / "topics/sub");
+
+    PublishWebHelp(FProject, &settings);
+    EXPECT_EQ(Snapshot(FOut), fresh);
+    const std::filesystem::path out(FOut);
+    EXPECT_EQ(inode(out / pageA), pageAInode);
+    EXPECT_EQ(GetFile(FDir / "outside.html"), "mine");
+    EXPECT_EQ(GetFile(FDir / "backup.js"), "kept");
+    EXPECT_FALSE(std::filesystem::is_symlink(out / pageB));
 }
 
 // ---- the viewer templates --------------------------------------------------------------------
