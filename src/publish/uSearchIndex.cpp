@@ -25,6 +25,9 @@ namespace {
 
 constexpr unsigned kTitle = 1, kKeyword = 2, kBody = 4;
 constexpr unsigned kCountCap = 20;
+// The longest prefix whose combined hits are stored: a query term of up to this many code units
+// is answered from one prefix shard instead of every word shard its words span.
+constexpr size_t kPrefixLength = 4;
 
 std::u16string FoldUtf16(const std::u16string& AWord) {
     UErrorCode status = U_ZERO_ERROR;
@@ -94,18 +97,15 @@ bool StartsWith(const std::u16string& AWord, const std::u16string& APrefix) {
     return AWord.size() >= APrefix.size() && std::equal(APrefix.begin(), APrefix.end(), AWord.begin());
 }
 
-// Cuts words into shards of about AShardBytes: each shard is {"w":[words],"p":[[postings]...]}.
-struct TShards {
-    std::vector<std::u16string> Firsts;
-    std::vector<std::string> Bodies;
-};
-
+// Cuts words into shards of about AShardBytes: each shard is {"w":[words],"p":[[postings]...]},
+// handed to AOnShard as soon as it is closed, so that no shard is held.
 class TShardWriter {
 public:
-    explicit TShardWriter(size_t ALimit) : FLimit(ALimit) {}
+    TShardWriter(size_t ALimit, std::function<void(std::string&& ABody)> AOnShard)
+        : FLimit(ALimit), FOnShard(std::move(AOnShard)) {}
     void Add(const std::u16string& AWord, std::string_view APostings) {
         if (FWords.empty())
-            FShards.Firsts.push_back(AWord);
+            FFirsts.push_back(AWord);
         FWords.push_back(AWord);
         if (!FPostings.empty())
             FPostings += ',';
@@ -116,9 +116,10 @@ public:
         if (FBytes >= FLimit)
             Close();
     }
-    TShards Finish() {
+    // The first word of every shard.
+    std::vector<std::u16string> Finish() {
         Close();
-        return std::move(FShards);
+        return std::move(FFirsts);
     }
 
 private:
@@ -128,16 +129,17 @@ private:
         std::string body = "{\"w\":";
         AppendStringList(body, FWords);
         body += ",\"p\":[" + FPostings + "]}";
-        FShards.Bodies.push_back(std::move(body));
+        FOnShard(std::move(body));
         FWords.clear();
         FPostings.clear();
         FBytes = 0;
     }
     size_t FLimit;
+    std::function<void(std::string&&)> FOnShard;
     size_t FBytes = 0;
     std::vector<std::u16string> FWords;
     std::string FPostings;
-    TShards FShards;
+    std::vector<std::u16string> FFirsts;
 };
 
 void AppendNumber(std::string& AOut, uint64_t AValue) {
@@ -429,7 +431,15 @@ void TSearchIndexBuilder::Generate(const TFileSink& AOut) const {
     // posting list per line.
     constexpr size_t kRun = 256;
     const size_t runs = (entries.size() + kRun - 1) / kRun;
-    TShardWriter words(FOptions.ShardBytes);
+    // The shards wait in a temporary file, each with its hash, until the publish id is known.
+    TTextSpill shardSpill;
+    std::vector<TTextAt> shardAt;
+    std::vector<uint64_t> shardHash;
+    const auto keepShard = [&](std::string&& ABody) {
+        shardHash.push_back(Fnv1a(kFnvBasis, ABody));
+        shardAt.push_back(shardSpill.Append(ABody));
+    };
+    TShardWriter words(FOptions.ShardBytes, keepShard);
     InOrderOnWorkers(
         runs, threads,
         [&](size_t ARun, size_t) {
@@ -455,12 +465,12 @@ void TSearchIndexBuilder::Generate(const TFileSink& AOut) const {
             size_t i = ARun * kRun;
             ForEachLine(ALists, [&](std::string_view AList) { words.Add(entries[i++]->first, AList); });
         });
-    const TShards wordShards = words.Finish();
+    const std::vector<std::u16string> wordFirsts = words.Finish();
 
-    // Prefixes of one and two code units, never cutting a surrogate pair.
+    // Prefixes of one to kPrefixLength code units, never cutting a surrogate pair.
     std::vector<std::u16string> prefixes;
     for (const TEntry* entry : entries)
-        for (size_t length : {size_t(1), size_t(2)})
+        for (size_t length = 1; length <= kPrefixLength; ++length)
             if (entry->first.size() >= length && !U16_IS_LEAD(entry->first[length - 1]))
                 prefixes.push_back(entry->first.substr(0, length));
     std::sort(prefixes.begin(), prefixes.end());
@@ -504,7 +514,7 @@ void TSearchIndexBuilder::Generate(const TFileSink& AOut) const {
         }
         return list;
     };
-    TShardWriter prefixWriter(FOptions.ShardBytes);
+    TShardWriter prefixWriter(FOptions.ShardBytes, keepShard);
     InOrderOnWorkers(
         prefixRuns, threads,
         [&](size_t ARun, size_t AWorker) {
@@ -522,7 +532,8 @@ void TSearchIndexBuilder::Generate(const TFileSink& AOut) const {
             ForEachLine(ALists, [&](std::string_view AList) { prefixWriter.Add(prefixes[i++], AList); });
         });
     scratches.clear();
-    const TShards prefixShards = prefixWriter.Finish();
+    const std::vector<std::u16string> prefixFirsts = prefixWriter.Finish();
+    shardSpill.Flush();
 
     // Text pieces: the texts of a few consecutive topics each.
     const size_t group = FOptions.TopicsPerTextPiece;
@@ -552,39 +563,26 @@ void TSearchIndexBuilder::Generate(const TFileSink& AOut) const {
     };
 
     std::string manifest = "{\"topics\":" + std::to_string(topicCount) + ",\"words\":";
-    AppendStringList(manifest, wordShards.Firsts);
+    AppendStringList(manifest, wordFirsts);
     manifest += ",\"prefixes\":";
-    AppendStringList(manifest, prefixShards.Firsts);
+    AppendStringList(manifest, prefixFirsts);
     manifest += ",\"group\":" + std::to_string(FOptions.TopicsPerTextPiece) + ",\"texts\":" +
-                std::to_string(textPieces) + "}";
+                std::to_string(textPieces) + ",\"prefixLength\":" + std::to_string(kPrefixLength) + "}";
 
     // The publish id: the manifest, every shard and every topic's text and keywords.
-    std::vector<const std::string*> bodies;
-    for (const auto* list : {&wordShards.Bodies, &prefixShards.Bodies})
-        for (const std::string& body : *list)
-            bodies.push_back(&body);
     uint64_t hash = Fnv1a(kFnvBasis, manifest);
-    InOrderOnWorkers(
-        bodies.size(), threads,
-        [&](size_t AShard, size_t) {
-            const uint64_t h = Fnv1a(kFnvBasis, *bodies[AShard]);
-            return std::string(reinterpret_cast<const char*>(&h), sizeof h);
-        },
-        [&](size_t, std::string&& AHash) {
-            uint64_t h = 0;
-            std::memcpy(&h, AHash.data(), sizeof h);
-            hash = Fnv1a(hash, h);
-        });
+    for (uint64_t h : shardHash)
+        hash = Fnv1a(hash, h);
     for (size_t no = 0; no < topicCount; ++no)
         hash = Fnv1a(hash, FAdded[no] ? FTextHash[no] : 0);
     const std::string id = Hex16(hash);
 
     AOut("search/index.js", PieceScript(id, "\"index\"", manifest));
-    size_t n = 0;
-    for (const std::string* body : bodies) {
-        AOut("search/" + std::to_string(n) + ".js", PieceScript(id, std::to_string(n), *body));
-        ++n;
-    }
+    InOrderOnWorkers(
+        shardAt.size(), threads,
+        [&](size_t AShard, size_t) { return PieceScript(id, std::to_string(AShard), shardSpill.Read(shardAt[AShard])); },
+        [&](size_t AShard, std::string&& AScript) { AOut("search/" + std::to_string(AShard) + ".js", AScript); });
+    const size_t n = shardAt.size();
     const size_t firstText = n;
     InOrderOnWorkers(
         textPieces, threads,

@@ -10,7 +10,8 @@
 // Every file is one call window.__SV_INDEX_PIECE(publish id, name, data), name "index" or the
 // number. A word shard holds a run of the vocabulary (UTF-16 code-unit order) and per word its
 // postings: topic number (as the gap from the previous one) and fields | body count << 3. A
-// prefix shard holds, for prefixes of one and two UTF-16 code units, each topic's combined hit
+// prefix shard holds, for prefixes of one to four UTF-16 code units (the manifest's
+// "prefixLength"), each topic's combined hit
 // over every word beginning with it: fields ORed, the fields of the word equal to the prefix,
 // and the body count summed and capped at 20, packed as fields | exact << 3 | count << 6. A text
 // piece holds the plain text ("t") and, unless all are empty, the keywords ("k") of a few

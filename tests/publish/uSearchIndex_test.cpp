@@ -117,7 +117,11 @@ TEST(SearchIndex, postingsPrefixesAndNumbering) {
     using Q = std::array<unsigned, 4>;
     EXPECT_EQ(d.Prefixes.at("in"), (std::vector<Q>{{1, 1 | 4, 4, 3}, {2, 4, 4, 3}}));
     EXPECT_EQ(d.Prefixes.at("i"), (std::vector<Q>{{1, 1 | 4, 0, 3}, {2, 4, 0, 3}}));
-    EXPECT_EQ(d.Prefixes.count("ins"), 0u);
+    // "inst": install and installer, in A only; no prefix of five.
+    EXPECT_EQ(d.Prefixes.at("inst"), (std::vector<Q>{{1, 1 | 4, 0, 2}}));
+    EXPECT_EQ(d.Prefixes.at("ins"), d.Prefixes.at("inst"));
+    EXPECT_EQ(d.Prefixes.count("insta"), 0u);
+    EXPECT_EQ(ParsePiece(files.at("search/index.js")).Data["prefixLength"], 4);
 
     // Text pieces after the shards, two topics each, in topic order.
     const size_t prefixShards = ParsePiece(files.at("search/index.js")).Data["prefixes"].size();

@@ -468,6 +468,8 @@
 
   function prebuiltSource(m) {
     var wordBase = 0, prefixBase = m.words.length, textBase = prefixBase + m.prefixes.length;
+    // Terms up to this long are answered from the prefix shards (two in indexes that do not say).
+    var shortest = m.prefixLength > 0 ? m.prefixLength : 2;
     function shard(no) { return loadPiece(no).then(function (r) { return r.data; }); }
     // Shards whose range of words may hold words that begin with the term.
     function shardRange(firsts, term) {
@@ -480,7 +482,7 @@
     }
     function lookup(term) {
       var hits = new DenseHits(m.topics);
-      if (term.length <= 2) {
+      if (term.length <= shortest) {
         // Combined hits stored for the short prefixes.
         var at = lowerBound(m.prefixes, term);
         if (at >= m.prefixes.length || m.prefixes[at] !== term) at--;
