@@ -267,9 +267,7 @@ TStagedOutput::TStagedOutput(const std::string& AFinalFolder, std::vector<std::s
     }
     FStage = (parent / ("." + name + ".staging-" + RandomSuffix())).string();
     const fs::path spare(SparePath());
-    if (FReused.empty()) {
-        RemoveQuietly(spare);
-    } else if (fs::is_directory(fs::symlink_status(spare, ec))) {
+    if (!FReused.empty() && fs::is_directory(fs::symlink_status(spare, ec))) {
         fs::rename(spare, fs::path(FStage), ec);
         if (!ec)
             PrepareReusedFolder(fs::path(FStage), FReused);

@@ -64,9 +64,9 @@ private:
     std::vector<std::unique_ptr<TTokenExpander>> FExpanders;
 };
 
-// Writes ABytes to a file that no one else reads yet (a page in a fresh output folder): created
-// or truncated in place, without the temporary file and rename of WriteFileBytes. The folder
-// must exist. Raises EAppError naming the file.
+// Writes ABytes to a file that no one else reads yet (a page in a staging folder): created, or
+// overwritten in place and cut to length, without the temporary file and rename of
+// WriteFileBytes. The folder must exist. Raises EAppError naming the file.
 void WriteOutputFile(const std::string& AFileName, std::string_view ABytes);
 
 // Removes from AFolder every entry whose name is not in AWritten: what a reused output folder

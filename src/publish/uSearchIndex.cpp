@@ -176,15 +176,18 @@ std::string PieceScript(const std::string& AId, const std::string& AName, const 
     return "window.__SV_INDEX_PIECE(\"" + AId + "\"," + AName + "," + ABody + ");";
 }
 
+// The pipeline options of the index's own work: AThreads workers, no progress, no cancel.
+TPublishOptions WorkerOptions(unsigned AThreads) {
+    TPublishOptions options;
+    options.Threads = AThreads;
+    return options;
+}
+
 // Runs AMake(chunk) for every chunk below ACount on AThreads workers and hands the results to
 // AUse in chunk order on the calling thread.
 void InOrderOnWorkers(size_t ACount, unsigned AThreads, const std::function<std::string(size_t AChunk, size_t AWorker)>& AMake,
                       const std::function<void(size_t AChunk, std::string&& AResult)>& AUse) {
-    if (ACount == 0)
-        return;
-    TPublishOptions options;
-    options.Threads = AThreads;
-    RunPagePipeline(ACount, options, AMake, AUse);
+    RunPagePipeline(ACount, WorkerOptions(AThreads), AMake, AUse);
 }
 
 // Calls AOnLine for each '\n'-terminated line of AText.
@@ -481,9 +484,7 @@ void TSearchIndexBuilder::Generate(const TFileSink& AOut) const {
     };
     const size_t prefixRuns = (prefixes.size() + kRun - 1) / kRun;
     // One scratch table per worker, made when the worker first needs it.
-    TPublishOptions workerCount;
-    workerCount.Threads = threads;
-    std::vector<std::vector<TCombined>> scratches(PipelineWorkerCount(workerCount, prefixRuns));
+    std::vector<std::vector<TCombined>> scratches(PipelineWorkerCount(WorkerOptions(threads), prefixRuns));
     const auto prefixList = [&](const std::u16string& APrefix, std::vector<TCombined>& AScratch) {
         std::vector<unsigned> touched;
         for (size_t i = static_cast<size_t>(
@@ -582,8 +583,7 @@ void TSearchIndexBuilder::Generate(const TFileSink& AOut) const {
         shardAt.size(), threads,
         [&](size_t AShard, size_t) { return PieceScript(id, std::to_string(AShard), shardSpill.Read(shardAt[AShard])); },
         [&](size_t AShard, std::string&& AScript) { AOut("search/" + std::to_string(AShard) + ".js", AScript); });
-    const size_t n = shardAt.size();
-    const size_t firstText = n;
+    const size_t firstText = shardAt.size();
     InOrderOnWorkers(
         textPieces, threads,
         [&](size_t APiece, size_t) { return PieceScript(id, std::to_string(firstText + APiece), textPiece(APiece)); },

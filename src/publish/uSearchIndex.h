@@ -87,8 +87,8 @@ public:
     // load before it shows the first topic.
     void AddStartScript(const std::string& AName) { FLoad.push_back(AName); }
 
-    // Writes search/index.js, the pieces and start.js into AOutputRoot, one file at a time, each
-    // created or truncated in place (AOutputRoot is a fresh output folder).
+    // Writes search/index.js, the pieces and start.js into AOutputRoot (an output folder being
+    // staged) with WriteOutputFile, one file at a time, and removes any other file in search/.
     void Write(const std::string& AOutputRoot) const;
 
     // The files Write would write (name relative to the output root, then content), in order.
